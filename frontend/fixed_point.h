@@ -1,0 +1,17 @@
+// The step from the double-precision response to integer coefficients.
+#ifndef FIR_DESIGN_FIXED_POINT_H
+#define FIR_DESIGN_FIXED_POINT_H
+
+#include "frontend/filter_design_record.h"
+
+// Scale from response to coefficient: 1.0 becomes 32767 after truncation.
+constexpr double FIXED_POINT_SCALE = 32767.9;
+
+// coefficients[i] = impulse_response[i] * FIXED_POINT_SCALE truncated toward
+// zero, for i from 0 to N - 1 (N from 1 to MAX_COEFFICIENTS). No rounding and
+// no clamping to 16 bits; every product must fit a signed 32-bit integer,
+// which holds for any response of magnitude up to 65535.
+void quantize_coefficients(const FilterDesign& design, const ImpulseResponse& impulse_response,
+                           Coefficients& coefficients);
+
+#endif

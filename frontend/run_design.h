@@ -1,0 +1,17 @@
+// The program's entry and its whole control flow: one dialogue, one design,
+// one file.
+#ifndef FIR_DESIGN_RUN_DESIGN_H
+#define FIR_DESIGN_RUN_DESIGN_H
+
+#include "frontend/console.h"
+
+// Runs the dialogue on `console`, designs the filter and writes
+// "filter_coefficients.c" in the working directory. Returns the exit status:
+// 0 after a completed run, 1 when an answer was refused, the input ended or
+// the file could not be written (the earlier file is then untouched).
+int run_design(const Console& console);
+
+// run_design on the standard streams.
+int run_design();
+
+#endif
