@@ -1,0 +1,326 @@
+// The real program, driven as a person or a script drives it: answers
+// through a pipe, or keys typed one at a time into a pseudo-terminal after
+// each prompt appears.
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const BANNER =
+    "All numbers must be integers!\n"
+    "Select from 8000, 16000, 24000, 48000, 96000, 192000\n"
+    "What is the sample frequency? ";
+const char* const MENU =
+    "\nChoices are 'L' for Low Pass, 'H' for High Pass, or 'B' for Band Pass\n"
+    "Choose a filter type ";
+const char* const LAST_PROMPTS =
+    "What is the stop band attenuation? "
+    "How many coefficients do you want? (less than or equal to 2049) ";
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return file ? text.str() : "(no file)";
+}
+
+// A fresh working folder for one run of the program, removed afterwards.
+struct Folder {
+    std::string path;
+    Folder()
+    {
+        char name[] = "/tmp/fir_design_test.XXXXXX";
+        path = mkdtemp(name);
+    }
+    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string output_file() const { return read_file(path + "/filter_coefficients.c"); }
+    void write_output_file(const std::string& text) const
+    {
+        std::ofstream(path + "/filter_coefficients.c") << text;
+    }
+};
+
+struct Outcome {
+    std::string output;      // standard output; at a terminal, the whole screen
+    std::string errors;      // standard error (at a terminal it is on the screen)
+    int exit_status = -1;    // -1 when a signal ended the run
+    int signal = 0;
+    termios final_mode{};    // the terminal's mode after the run
+};
+
+// Wait for `text` on the screen, then type `keys` one at a time. Enter is
+// written "\n" and typed as the carriage return a keyboard sends.
+struct Step {
+    const char* after;
+    const char* keys;
+};
+
+enum class Channel { Pipe, Terminal };
+
+Outcome finish(pid_t child, Outcome outcome)
+{
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return outcome;
+}
+
+Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps)
+{
+    std::string input;
+    for (const Step& step : steps) input += step.keys;
+    const Folder streams;
+    const std::string out = streams.path + "/out", err = streams.path + "/err";
+    int to_child[2];
+    EXPECT_EQ(pipe(to_child), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(to_child[0], 0);
+        close(to_child[1]);
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT, 0600), 1);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT, 0600), 2);
+        if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
+        _exit(127);
+    }
+    close(to_child[0]);
+    EXPECT_EQ(write(to_child[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    close(to_child[1]);
+    Outcome outcome = finish(child, {});
+    outcome.output = read_file(out);
+    outcome.errors = read_file(err);
+    return outcome;
+}
+
+// Reads what the program writes for up to `seconds`, or until `text` shows
+// after position `from` of the screen. Returns where `text` ends, or npos.
+size_t read_screen(int master, std::string& screen, size_t from, const std::string& text,
+                   double seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        const size_t found = text.empty() ? std::string::npos : screen.find(text, from);
+        if (found != std::string::npos) return found + text.size();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+        pollfd ready{master, POLLIN, 0};
+        if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) <= 0) return std::string::npos;
+        char buffer[4096];
+        const ssize_t count = read(master, buffer, sizeof buffer);
+        if (count <= 0) return std::string::npos;
+        screen.append(buffer, static_cast<size_t>(count));
+    }
+}
+
+Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps)
+{
+    int master = -1;
+    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
+        _exit(127);
+    }
+    // Hold the terminal open so its mode can still be read after the run.
+    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    std::string screen;
+    size_t seen = 0;
+    for (const Step& step : steps) {
+        seen = read_screen(master, screen, seen, step.after, 10);
+        if (seen == std::string::npos) {
+            ADD_FAILURE() << "never saw \"" << step.after << "\" on the screen:\n" << screen;
+            kill(child, SIGKILL);
+            break;
+        }
+        for (const char* key = step.keys; *key != '\0'; ++key) {
+            const char typed = *key == '\n' ? '\r' : *key;
+            EXPECT_EQ(write(master, &typed, 1), 1);
+            usleep(2000);
+        }
+    }
+    Outcome outcome;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        read_screen(master, screen, 0, "", 0.05);
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the program did not end:\n" << screen;
+            kill(child, SIGKILL);
+        }
+    }
+    read_screen(master, screen, 0, "", 0.05);
+    outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    tcgetattr(terminal, &outcome.final_mode);
+    close(terminal);
+    close(master);
+    // The terminal writes every line end as "\r\n".
+    for (size_t at = screen.find("\r\n"); at != std::string::npos; at = screen.find("\r\n", at)) {
+        screen.replace(at, 2, "\n");
+    }
+    outcome.output = screen;
+    return outcome;
+}
+
+Outcome run(Channel channel, const Folder& folder, const std::vector<Step>& steps)
+{
+    return channel == Channel::Pipe ? run_through_pipe(folder, steps)
+                                    : run_at_terminal(folder, steps);
+}
+
+bool in_line_mode(const termios& mode)
+{
+    return (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO) && (mode.c_iflag & ICRNL);
+}
+
+const std::vector<Step> LOW_PASS_101 = {{"frequency? ", "48000\n"}, {"filter type ", "L\n"},
+                                        {"cutoff frequency? ", "12000\n"},
+                                        {"attenuation? ", "60\n"}, {"2049) ", "101\n"}};
+
+TEST(EndToEnd, PipeAndTerminalGiveTheSameDialogueAndFile)
+{
+    const Folder piped;
+    const Outcome pipe_run = run(Channel::Pipe, piped, LOW_PASS_101);
+    EXPECT_EQ(pipe_run.exit_status, 0);
+    EXPECT_EQ(pipe_run.errors, "");
+    EXPECT_EQ(pipe_run.output, std::string(BANNER) + MENU + "L\nWhat is the cutoff frequency? "
+                                   + LAST_PROMPTS);
+    const std::string file = piped.output_file();
+    const std::string head = "int number_of_coefficients = 101;\nlong sample_rate = 48000;\n"
+                             "int delay_buffer[103];\nint coefficients[101] = {\n";
+    const std::string tail = "          0 };\n";
+    EXPECT_EQ(file.compare(0, head.size(), head), 0);
+    EXPECT_NE(file.find("\n          16383,\n"), std::string::npos);  // the centre, 0.5
+    EXPECT_EQ(file.compare(file.size() - tail.size(), tail.size(), tail), 0);
+
+    const Folder typed;
+    const Outcome terminal_run = run(Channel::Terminal, typed, LOW_PASS_101);
+    EXPECT_EQ(terminal_run.exit_status, 0);
+    EXPECT_EQ(terminal_run.output,
+              std::string(BANNER) + "48000\n" + MENU + "L\nWhat is the cutoff frequency? 12000\n"
+                  "What is the stop band attenuation? 60\n"
+                  "How many coefficients do you want? (less than or equal to 2049) 101\n");
+    EXPECT_EQ(typed.output_file(), file);
+    EXPECT_TRUE(in_line_mode(terminal_run.final_mode));
+}
+
+TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
+{
+    const Folder folder;
+    const Outcome outcome = run(Channel::Terminal, folder,
+        {{"frequency? ", "8000\n"},
+         {"filter type ", "x"}, {"X", "\n"},           // a wrong key: the menu again
+         {"filter type ", "\n"}, {"\r", "\n"},         // Enter as the key: echoed, Enter again
+         {"filter type ", "b"}, {"B", "qh\n"},         // keys before Enter are dropped
+         {"lower cutoff frequency? ", "3000\n"},
+         {"upper cutoff frequency? ", "3000\n"},       // an empty band: asked again
+         {"upper cutoff frequency? ", "1000\n"},       // swapped edges are fine
+         {"attenuation? ", "12.5\n"}, {"attenuation? ", "20\n"},
+         {"2049) ", "2\n"}});
+    EXPECT_EQ(outcome.exit_status, 0);
+    EXPECT_EQ(outcome.output,
+              std::string(BANNER) + "8000\n" + MENU + "X\n" + MENU + "\r\n" + MENU + "B\n"
+                  "What is the lower cutoff frequency? 3000\n"
+                  "What is the upper cutoff frequency? 3000\n"
+                  "fir_design: upper cutoff frequency: enter a whole number of Hz from 0 to 4000"
+                  " other than the lower cutoff frequency, 3000\n"
+                  "What is the upper cutoff frequency? 1000\n"
+                  "What is the stop band attenuation? 12.5\n"
+                  "fir_design: stop band attenuation: enter a whole number of dB from 0 to 6449\n"
+                  "What is the stop band attenuation? 20\n"
+                  "How many coefficients do you want? (less than or equal to 2049) 2\n");
+    // Two taps of the band 3000..1000 Hz, unwindowed: 2 sin(-pi/8) cos(pi/4) / (pi/2) = -0.3445.
+    EXPECT_EQ(folder.output_file(), "int number_of_coefficients = 2;\nlong sample_rate = 8000;\n"
+                                    "int delay_buffer[4];\nint coefficients[2] = {\n"
+                                    "          -11289,\n          -11289 };\n");
+    EXPECT_TRUE(in_line_mode(outcome.final_mode));
+}
+
+TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
+{
+    const struct { const char* key; int exit_status; int signal; } endings[] = {
+        {"\x03", -1, SIGINT},  // Ctrl-C
+        {"\x1c", -1, SIGQUIT}, // Ctrl-backslash
+        {"\x04", 1, 0},        // Ctrl-D
+    };
+    for (const auto& ending : endings) {
+        const Folder folder;
+        folder.write_output_file("earlier\n");
+        const Outcome outcome =
+            run(Channel::Terminal, folder, {{"frequency? ", "8000\n"}, {"filter type ", ending.key}});
+        EXPECT_EQ(outcome.exit_status, ending.exit_status);
+        EXPECT_EQ(outcome.signal, ending.signal);
+        EXPECT_TRUE(in_line_mode(outcome.final_mode)) << static_cast<int>(ending.key[0]);
+        EXPECT_EQ(folder.output_file(), "earlier\n");
+    }
+}
+
+TEST(EndToEnd, PipedAnswersOutsideTheirRangesEndTheRunAndKeepTheFile)
+{
+    const struct { const char* input; const char* message; } cases[] = {
+        {"abc\n", "sample rate: enter a whole number of Hz from 2 to 2147483647"},
+        {"1\n", "sample rate: enter a whole number of Hz from 2 to 2147483647"},
+        {"99999999999\n", "sample rate: enter a whole number of Hz from 2 to 2147483647"},
+        {"48000\nx\n12000\n", "filter type: enter L, H or B"},
+        {"48000\nL\n0\n", "cutoff frequency: enter a whole number of Hz from 1 to 24000"},
+        {"48000\nl\n24001\n", "cutoff frequency: enter a whole number of Hz from 1 to 24000"},
+        {"48001\nH\n24000\n", "cutoff frequency: enter a whole number of Hz from 0 to 23999"},
+        {"48000\nB\n-1\n", "lower cutoff frequency: enter a whole number of Hz from 0 to 24000"},
+        {"48000\nb\n500\n500\n", "upper cutoff frequency: enter a whole number of Hz from 0 to "
+                                 "24000 other than the lower cutoff frequency, 500"},
+        {"48000\nL\n12000\n6450\n", "stop band attenuation: enter a whole number of dB from 0 to 6449"},
+        {"48000\nL\n12000\n60dB\n101\n", "stop band attenuation: enter a whole number of dB from 0 to 6449"},
+        {"48000\nL\n12000\n60\n1\n", "number of coefficients: enter a whole number from 2 to 2049"},
+        {"48000\nL\n12000\n60\n2050\n", "number of coefficients: enter a whole number from 2 to 2049"},
+        {"", "input ended before the last answer; no file written"},
+        {"48000\n\n  \n", "input ended before the last answer; no file written"},
+        {"48000\nL\n12000\n60\n", "input ended before the last answer; no file written"},
+    };
+    for (const auto& c : cases) {
+        const Folder folder;
+        folder.write_output_file("earlier\n");
+        const Outcome outcome = run(Channel::Pipe, folder, {{"", c.input}});
+        EXPECT_EQ(outcome.exit_status, 1) << c.input;
+        EXPECT_EQ(outcome.errors, std::string("fir_design: ") + c.message + "\n") << c.input;
+        EXPECT_EQ(folder.output_file(), "earlier\n") << c.input;
+    }
+}
+
+TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
+{
+    const Folder folder;
+    // The extremes of every range are accepted.
+    ASSERT_EQ(run(Channel::Pipe, folder, {{"", "2\nL\n1\n6449\n2049\n"}}).exit_status, 0);
+    ASSERT_EQ(chmod((folder.path + "/filter_coefficients.c").c_str(), 0640), 0);
+    EXPECT_EQ(run(Channel::Pipe, folder, {{"", "8000\nh\n1000 0 3"}}).exit_status, 0);
+    EXPECT_EQ(folder.output_file(), "int number_of_coefficients = 3;\nlong sample_rate = 8000;\n"
+                                    "int delay_buffer[5];\nint coefficients[3] = {\n"
+                                    "          -7375,\n          24575,\n          -7375 };\n");
+    struct stat replaced {};
+    stat((folder.path + "/filter_coefficients.c").c_str(), &replaced);
+    EXPECT_EQ(replaced.st_mode & 07777, 0640u);
+
+    // A folder in the file's place cannot be replaced: reported, nothing left behind.
+    const Folder blocked;
+    mkdir((blocked.path + "/filter_coefficients.c").c_str(), 0755);
+    const Outcome outcome = run(Channel::Pipe, blocked, LOW_PASS_101);
+    EXPECT_EQ(outcome.exit_status, 1);
+    EXPECT_EQ(outcome.errors, "fir_design: cannot write filter_coefficients.c: Is a directory\n");
+    EXPECT_EQ(std::system(("test $(ls -A '" + blocked.path + "' | wc -l) = 1").c_str()), 0);
+}
+
+}  // namespace

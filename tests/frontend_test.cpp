@@ -1,0 +1,167 @@
+// The front end's own rules: the derivation of the record, the numeric
+// answer reader, the fixed-point scaling and the text of the file.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "frontend/coefficient_file.h"
+#include "frontend/console.h"
+#include "frontend/design_derivation.h"
+#include "frontend/fixed_point.h"
+
+namespace {
+
+TEST(Derivation, BandEdgesFollowTheFilterType)
+{
+    FilterDesign high{};
+    high.sample_rate = 48000;
+    high.filter_type = 'h';
+    high.cutoff = 1000;
+    derive_design_values(high);
+    EXPECT_EQ(high.lower_cutoff, 1000);
+    EXPECT_EQ(high.upper_cutoff, 24000);
+    EXPECT_EQ(high.upper_edge, 0.5);
+
+    high.sample_rate = 8001;  // an odd rate loses the half
+    derive_design_values(high);
+    EXPECT_EQ(high.upper_cutoff, 4000);
+    EXPECT_LT(high.upper_edge, 0.5);
+
+    FilterDesign low{};
+    low.sample_rate = 8000;
+    low.filter_type = 'L';
+    low.cutoff = 2000;
+    low.lower_cutoff = 999;  // whatever was there before
+    derive_design_values(low);
+    EXPECT_EQ(low.lower_cutoff, 0);
+    EXPECT_EQ(low.lower_edge, 0.0);
+    EXPECT_EQ(low.upper_edge, 0.25);
+
+    FilterDesign band{};
+    band.sample_rate = 8000;
+    band.filter_type = 'b';
+    band.lower_cutoff = 3000;
+    band.upper_cutoff = 1000;
+    derive_design_values(band);
+    EXPECT_EQ(band.lower_edge, 0.375);
+    EXPECT_EQ(band.upper_edge, 0.125);
+}
+
+TEST(Derivation, HalfLengthAndParity)
+{
+    const struct { int taps; bool odd; int half; } cases[] = {
+        {2049, true, 1025}, {2048, false, 1024}, {4, false, 2}, {2, false, 1}, {3, true, 2}};
+    for (const auto& c : cases) {
+        FilterDesign design{};
+        design.sample_rate = 8000;
+        design.filter_type = 'L';
+        design.number_of_coefficients = c.taps;
+        derive_design_values(design);
+        EXPECT_EQ(design.odd_length, c.odd) << c.taps;
+        EXPECT_EQ(design.half_length, c.half) << c.taps;
+    }
+}
+
+TEST(Derivation, MenuKeysInEitherCase)
+{
+    EXPECT_EQ(filter_type_of_key('l'), FilterType::LowPass);
+    EXPECT_EQ(filter_type_of_key('H'), FilterType::HighPass);
+    EXPECT_EQ(filter_type_of_key('b'), FilterType::BandPass);
+    for (char other : {'x', '\r', '\n', 'P', '\0'}) EXPECT_FALSE(filter_type_of_key(other));
+}
+
+TEST(ReadInteger, AcceptsWhatPercentDReadsAndRefusesWhatItHalfReads)
+{
+    const struct { const char* text; AnswerStatus status; int value; const char* left; } cases[] = {
+        {"48000\n", AnswerStatus::Accepted, 48000, "\n"},
+        {"  \n\t-12 7\n", AnswerStatus::Accepted, -12, " 7\n"},
+        {"+5", AnswerStatus::Accepted, 5, ""},
+        {"2147483647\n", AnswerStatus::Accepted, 2147483647, "\n"},
+        {"-2147483648\n", AnswerStatus::Accepted, INT32_MIN, "\n"},
+        {"2147483648\n", AnswerStatus::Refused, 0, "\n"},
+        {"99999999999999999999\n", AnswerStatus::Refused, 0, "\n"},
+        {"12.5\n", AnswerStatus::Refused, 0, ".5\n"},
+        {"60dB\n", AnswerStatus::Refused, 0, "dB\n"},
+        {"abc\n", AnswerStatus::Refused, 0, "abc\n"},
+        {"-\n", AnswerStatus::Refused, 0, "\n"},
+        {" \n\n", AnswerStatus::EndOfInput, 0, ""},
+        {"", AnswerStatus::EndOfInput, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::FILE* input = std::tmpfile();
+        std::fputs(c.text, input);
+        std::rewind(input);
+        std::int32_t value = 0;
+        const AnswerStatus status = read_integer(input, &value);
+        EXPECT_EQ(status, c.status) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+        std::string left;
+        for (int ch = std::getc(input); ch != EOF; ch = std::getc(input)) left += static_cast<char>(ch);
+        EXPECT_EQ(left, c.left) << c.text;
+        std::fclose(input);
+    }
+}
+
+TEST(FixedPoint, TruncatesTowardZeroWithoutClamping)
+{
+    const struct { double response; int coefficient; } cases[] = {
+        {1.0, 32767}, {-1.0, -32767}, {0.0001, 3}, {-0.0001, -3},
+        {1 / 32767.9 * 0.999, 0}, {-1 / 32767.9 * 0.999, 0}, {1.5, 49151}, {0.5, 16383},
+    };
+    FilterDesign design{};
+    design.number_of_coefficients = 8;
+    ImpulseResponse response{};
+    Coefficients coefficients{};
+    coefficients.fill(-99);
+    for (int i = 0; i < 8; ++i) response[i] = cases[i].response;
+    quantize_coefficients(design, response, coefficients);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(coefficients[i], cases[i].coefficient) << cases[i].response;
+    EXPECT_EQ(coefficients[8], -99);
+}
+
+std::string coefficient_text(int taps, const Coefficients& coefficients)
+{
+    FilterDesign design{};
+    design.sample_rate = 8000;
+    design.number_of_coefficients = taps;
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+    EXPECT_TRUE(write_coefficient_text(file, design, coefficients));
+    std::fclose(file);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+TEST(CoefficientText, DeclaresTheTableAndALongerDelayLine)
+{
+    Coefficients coefficients{{-3, 32767, -3}};
+    EXPECT_EQ(coefficient_text(3, coefficients),
+              "int number_of_coefficients = 3;\n"
+              "long sample_rate = 8000;\n"
+              "int delay_buffer[5];\n"
+              "int coefficients[3] = {\n"
+              "          -3,\n"
+              "          32767,\n"
+              "          -3 };\n");
+    EXPECT_EQ(coefficient_text(1, coefficients),
+              "int number_of_coefficients = 1;\n"
+              "long sample_rate = 8000;\n"
+              "int delay_buffer[3];\n"
+              "int coefficients[1] = {\n"
+              "          -3 };\n");
+}
+
+TEST(CoefficientText, ReportsAFailedWrite)
+{
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::setvbuf(full, nullptr, _IONBF, 0);
+    EXPECT_FALSE(write_coefficient_text(full, FilterDesign{1, 'L', 0, 0, 0, 0, 3}, Coefficients{}));
+    std::fclose(full);
+}
+
+}  // namespace
