@@ -15,38 +15,28 @@ namespace {
 
 TEST(Derivation, BandEdgesFollowTheFilterType)
 {
-    FilterDesign high{};
-    high.sample_rate = 48000;
-    high.filter_type = 'h';
-    high.cutoff = 1000;
-    derive_design_values(high);
-    EXPECT_EQ(high.lower_cutoff, 1000);
-    EXPECT_EQ(high.upper_cutoff, 24000);
-    EXPECT_EQ(high.upper_edge, 0.5);
-
-    high.sample_rate = 8001;  // an odd rate loses the half
-    derive_design_values(high);
-    EXPECT_EQ(high.upper_cutoff, 4000);
-    EXPECT_LT(high.upper_edge, 0.5);
-
-    FilterDesign low{};
-    low.sample_rate = 8000;
-    low.filter_type = 'L';
-    low.cutoff = 2000;
-    low.lower_cutoff = 999;  // whatever was there before
-    derive_design_values(low);
-    EXPECT_EQ(low.lower_cutoff, 0);
-    EXPECT_EQ(low.lower_edge, 0.0);
-    EXPECT_EQ(low.upper_edge, 0.25);
-
-    FilterDesign band{};
-    band.sample_rate = 8000;
-    band.filter_type = 'b';
-    band.lower_cutoff = 3000;
-    band.upper_cutoff = 1000;
-    derive_design_values(band);
-    EXPECT_EQ(band.lower_edge, 0.375);
-    EXPECT_EQ(band.upper_edge, 0.125);
+    // rate, key, cutoff, typed lower and upper edges -> derived edges in Hz
+    // and cycles per sample. A low pass drops a lower edge typed before.
+    const struct { int rate; char key; int cutoff, lower, upper, want_lower, want_upper;
+                   double lower_edge, upper_edge; } cases[] = {
+        {48000, 'h', 1000, 0, 0, 1000, 24000, 1000 / 48000.0, 0.5},
+        {8001, 'H', 1000, 0, 0, 1000, 4000, 1000 / 8001.0, 4000 / 8001.0},  // loses the half
+        {8000, 'L', 2000, 999, 0, 0, 2000, 0.0, 0.25},
+        {8000, 'b', 0, 3000, 1000, 3000, 1000, 0.375, 0.125},
+    };
+    for (const auto& c : cases) {
+        FilterDesign design{};
+        design.sample_rate = c.rate;
+        design.filter_type = c.key;
+        design.cutoff = c.cutoff;
+        design.lower_cutoff = c.lower;
+        design.upper_cutoff = c.upper;
+        derive_design_values(design);
+        EXPECT_EQ(design.lower_cutoff, c.want_lower) << c.key;
+        EXPECT_EQ(design.upper_cutoff, c.want_upper) << c.key;
+        EXPECT_EQ(design.lower_edge, c.lower_edge) << c.key;
+        EXPECT_EQ(design.upper_edge, c.upper_edge) << c.key;
+    }
 }
 
 TEST(Derivation, HalfLengthAndParity)
