@@ -1,11 +1,13 @@
 # A thin front over CMake: `make run` builds and starts the tool in this
 # folder, `make test` builds and runs every test, `make install` puts the
-# tool on the PATH (PREFIX=/usr/local by default).
+# tool on the PATH (PREFIX=/usr/local by default). `make check` runs the
+# reliability gates on top: sanitizers, fuzzing and static analysis.
 BUILD ?= build
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: build run test install clean
+.PHONY: build run test install sanitize fuzz lint check clean
 
 build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -20,5 +22,25 @@ test: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Every test again under AddressSanitizer and UBSan; any report fails.
+sanitize:
+	$(MAKE) test BUILD=build-sanitize CMAKE_FLAGS="$(CMAKE_FLAGS) -DFIR_DESIGN_SANITIZE=ON"
+
+# The whole dialogue under libFuzzer for FUZZ_SECONDS, from the seed corpus.
+fuzz:
+	CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_FLAGS) -DFIR_DESIGN_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j2 --target fuzz_dialogue
+	rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
+	build-fuzz/fuzz/fuzz_dialogue -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  -artifact_prefix=$(CURDIR)/build-fuzz/ $(CURDIR)/build-fuzz/corpus $(CURDIR)/fuzz/corpus
+
+# clang-tidy with the checks in .clang-tidy, and cppcheck; any finding fails.
+lint: build
+	clang-tidy -p $(BUILD) --quiet design/*.cpp frontend/*.cpp
+	cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
+	  --quiet -I . design frontend
+
+check: test sanitize fuzz lint
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf build build-sanitize build-fuzz

@@ -6,7 +6,7 @@
 
 Console standard_console()
 {
-    const int keyboard = isatty(STDIN_FILENO) ? STDIN_FILENO : -1;
+    const int keyboard = isatty(STDIN_FILENO) != 0 ? STDIN_FILENO : -1;
     return Console{stdin, stdout, stderr, keyboard};
 }
 
@@ -16,7 +16,7 @@ namespace {
 int skip_white_space(std::FILE* input)
 {
     int c = std::getc(input);
-    while (c != EOF && std::isspace(c)) {
+    while (c != EOF && std::isspace(c) != 0) {
         c = std::getc(input);
     }
     return c;
@@ -39,7 +39,7 @@ AnswerStatus read_integer(std::FILE* input, std::int32_t* value)
     constexpr std::int64_t beyond_range = std::int64_t{INT32_MAX} + 2;
     std::int64_t magnitude = 0;
     bool has_digits = false;
-    while (c != EOF && std::isdigit(c)) {
+    while (c != EOF && std::isdigit(c) != 0) {
         has_digits = true;
         if (magnitude < beyond_range) {
             magnitude = magnitude * 10 + (c - '0');
@@ -50,7 +50,7 @@ AnswerStatus read_integer(std::FILE* input, std::int32_t* value)
         std::ungetc(c, input);
     }
     const std::int64_t number = negative ? -magnitude : magnitude;
-    if (!has_digits || (c != EOF && !std::isspace(c)) || number < INT32_MIN || number > INT32_MAX) {
+    if (!has_digits || (c != EOF && std::isspace(c) == 0) || number < INT32_MIN || number > INT32_MAX) {
         return AnswerStatus::Refused;
     }
     *value = static_cast<std::int32_t>(number);

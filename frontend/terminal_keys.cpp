@@ -60,7 +60,7 @@ void install_handler(int signal_number, void (*handler)(int), struct sigaction* 
     sigaction(signal_number, &action, previous);
 }
 
-void suspend_with_terminal_restored(int)
+void suspend_with_terminal_restored(int /*signal_number*/)
 {
     const int saved_errno = errno;
     restore_terminal();

@@ -61,13 +61,16 @@ struct Outcome {
     int exit_status = -1;    // -1 when a signal ended the run
     int signal = 0;
     termios final_mode{};    // the terminal's mode after the run
+    std::vector<bool> line_mode_at_step;  // whether the terminal was in line mode as each step began
 };
 
-// Wait for `text` on the screen, then type `keys` one at a time. Enter is
-// written "\n" and typed as the carriage return a keyboard sends.
+// Wait for `after` on the screen, then type `keys` one at a time (Enter is
+// written "\n" and typed as the carriage return a keyboard sends), then
+// send `signal` to the terminal's foreground process group.
 struct Step {
     const char* after;
     const char* keys;
+    int signal = 0;
 };
 
 enum class Channel { Pipe, Terminal };
@@ -107,14 +110,15 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps)
     return outcome;
 }
 
-// Reads what the program writes for up to `seconds`, or until `text` shows
-// after position `from` of the screen. Returns where `text` ends, or npos.
+// Reads what the program writes until `text` shows after position `from` of
+// the screen, for up to `seconds`. Returns where `text` ends, or npos.
 size_t read_screen(int master, std::string& screen, size_t from, const std::string& text,
                    double seconds)
 {
+    if (text.empty()) return from;  // nothing to wait for
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     for (;;) {
-        const size_t found = text.empty() ? std::string::npos : screen.find(text, from);
+        const size_t found = screen.find(text, from);
         if (found != std::string::npos) return found + text.size();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now()).count();
@@ -127,16 +131,62 @@ size_t read_screen(int master, std::string& screen, size_t from, const std::stri
     }
 }
 
-Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps)
+bool in_line_mode(const termios& mode)
+{
+    return (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO) && (mode.c_iflag & ICRNL);
+}
+
+[[noreturn]] void start_program(const Folder& folder)
+{
+    if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
+    _exit(127);
+}
+
+// What a job-control shell does for one foreground job: start it in a process
+// group of its own that owns the terminal, say "[stopped]" when Ctrl-Z stops
+// it, and end as it ends. Without this the program would be alone in an
+// orphaned process group, where the kernel discards Ctrl-Z.
+[[noreturn]] void run_as_job(const Folder& folder)
+{
+    const pid_t job = fork();
+    if (job == 0) {
+        setpgid(0, 0);
+        signal(SIGTTOU, SIG_IGN);  // a background group may then take the terminal
+        tcsetpgrp(STDIN_FILENO, getpid());
+        signal(SIGTTOU, SIG_DFL);
+        start_program(folder);
+    }
+    setpgid(job, job);
+    for (int status = 0;;) {
+        waitpid(job, &status, WUNTRACED);
+        if (WIFSTOPPED(status)) {
+            std::fputs("[stopped]\n", stdout);
+            std::fflush(stdout);
+        } else if (WIFSIGNALED(status)) {
+            signal(WTERMSIG(status), SIG_DFL);
+            kill(getpid(), WTERMSIG(status));
+        } else {
+            _exit(WEXITSTATUS(status));
+        }
+    }
+}
+
+// Reads what the program writes for `seconds`.
+void drain(int master, std::string& screen, double seconds)
+{
+    read_screen(master, screen, 0, "\x7f never written", seconds);
+}
+
+Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bool as_job = false)
 {
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
-        if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
-        _exit(127);
+        as_job ? run_as_job(folder) : start_program(folder);
     }
     // Hold the terminal open so its mode can still be read after the run.
     const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    Outcome outcome;
     std::string screen;
     size_t seen = 0;
     for (const Step& step : steps) {
@@ -146,23 +196,29 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps)
             kill(child, SIGKILL);
             break;
         }
+        termios mode{};
+        tcgetattr(terminal, &mode);
+        outcome.line_mode_at_step.push_back(in_line_mode(mode));
         for (const char* key = step.keys; *key != '\0'; ++key) {
             const char typed = *key == '\n' ? '\r' : *key;
             EXPECT_EQ(write(master, &typed, 1), 1);
             usleep(2000);
         }
+        if (step.signal != 0) {
+            kill(-tcgetpgrp(master), step.signal);
+            usleep(200000);  // let the program act on it before the next key
+        }
     }
-    Outcome outcome;
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (waitpid(child, &status, WNOHANG) == 0) {
-        read_screen(master, screen, 0, "", 0.05);
+        drain(master, screen, 0.05);
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the program did not end:\n" << screen;
             kill(child, SIGKILL);
         }
     }
-    read_screen(master, screen, 0, "", 0.05);
+    drain(master, screen, 0.05);
     outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     tcgetattr(terminal, &outcome.final_mode);
@@ -180,11 +236,6 @@ Outcome run(Channel channel, const Folder& folder, const std::vector<Step>& step
 {
     return channel == Channel::Pipe ? run_through_pipe(folder, steps)
                                     : run_at_terminal(folder, steps);
-}
-
-bool in_line_mode(const termios& mode)
-{
-    return (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO) && (mode.c_iflag & ICRNL);
 }
 
 const std::vector<Step> LOW_PASS_101 = {{"frequency? ", "48000\n"}, {"filter type ", "L\n"},
@@ -252,21 +303,39 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
 
 TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
 {
-    const struct { const char* key; int exit_status; int signal; } endings[] = {
-        {"\x03", -1, SIGINT},  // Ctrl-C
-        {"\x1c", -1, SIGQUIT}, // Ctrl-backslash
-        {"\x04", 1, 0},        // Ctrl-D
+    const struct { const char* keys; int sent; int exit_status; int signal; } endings[] = {
+        {"\x03", 0, -1, SIGINT},  // Ctrl-C
+        {"\x1c", 0, -1, SIGQUIT}, // Ctrl-backslash
+        {"\x04", 0, 1, 0},        // Ctrl-D
+        {"", SIGTERM, -1, SIGTERM},
+        {"", SIGHUP, -1, SIGHUP},
     };
     for (const auto& ending : endings) {
         const Folder folder;
         folder.write_output_file("earlier\n");
-        const Outcome outcome =
-            run(Channel::Terminal, folder, {{"frequency? ", "8000\n"}, {"filter type ", ending.key}});
+        const Outcome outcome = run(Channel::Terminal, folder,
+                                    {{"frequency? ", "8000\n"}, {"filter type ", ending.keys, ending.sent}});
         EXPECT_EQ(outcome.exit_status, ending.exit_status);
         EXPECT_EQ(outcome.signal, ending.signal);
-        EXPECT_TRUE(in_line_mode(outcome.final_mode)) << static_cast<int>(ending.key[0]);
+        EXPECT_TRUE(in_line_mode(outcome.final_mode)) << ending.signal;
         EXPECT_EQ(folder.output_file(), "earlier\n");
     }
+}
+
+TEST(EndToEnd, CtrlZAtTheMenuSuspendsInLineModeAndTheMenuGoesOnAfterwards)
+{
+    const Folder folder;
+    const Outcome outcome = run_at_terminal(folder,
+        {{"frequency? ", "8000\n"}, {"filter type ", "\x1a"},
+         {"[stopped]", "", SIGCONT}, {"", "l\n"},
+         {"cutoff frequency? ", "1000\n"}, {"attenuation? ", "0\n"}, {"2049) ", "3\n"}},
+        true);
+    EXPECT_EQ(outcome.exit_status, 0);
+    EXPECT_EQ(outcome.line_mode_at_step, (std::vector<bool>{true, false, true, false, true, true, true}));
+    EXPECT_NE(outcome.output.find("Choose a filter type [stopped]\nL\nWhat is the cutoff"), std::string::npos)
+        << outcome.output;
+    EXPECT_TRUE(in_line_mode(outcome.final_mode));
+    EXPECT_NE(folder.output_file(), "(no file)");
 }
 
 TEST(EndToEnd, PipedAnswersOutsideTheirRangesEndTheRunAndKeepTheFile)
