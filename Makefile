@@ -2,12 +2,14 @@
 # folder, `make test` builds and runs every test, `make install` puts the
 # tool on the PATH (PREFIX=/usr/local by default). `make check` runs the
 # reliability gates on top: sanitizers, fuzzing and static analysis.
+# `make bench` times the design stages; `make measure` counts the
+# instructions and memory of a whole run against a plain C floor program.
 BUILD ?= build
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: build run test install sanitize fuzz lint check clean
+.PHONY: build run test install sanitize fuzz lint check bench measure clean
 
 build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -42,5 +44,16 @@ lint: build
 
 check: test sanitize fuzz lint
 
+build-bench:
+	cmake -S . -B build-bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DFIR_DESIGN_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-bench -j2
+.PHONY: build-bench
+
+bench: build-bench
+	build-bench/bench/fir_design_bench
+
+measure: build-bench
+	bench/measure_run.sh build-bench
+
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-bench

@@ -8,6 +8,19 @@
 #include "frontend/dialogue.h"
 #include "frontend/fixed_point.h"
 
+namespace {
+
+// Every array of the run, at its fixed capacity, for the whole run; nothing
+// else is allocated. Static storage starts zeroed at no cost, where arrays on
+// the stack would be cleared on every run. Each stage writes every entry it
+// later reads, so what an earlier run left here is never used.
+HalfResponse half_response;
+HalfResponse kaiser_window;
+ImpulseResponse impulse_response;
+Coefficients coefficients;
+
+}  // namespace
+
 int run_design(const Console& console)
 {
     FilterDesign design{};
@@ -15,12 +28,6 @@ int run_design(const Console& console)
         return 1;
     }
     derive_design_values(design);
-
-    // Every array of the run, at its fixed capacity; nothing else is allocated.
-    HalfResponse half_response{};
-    HalfResponse kaiser_window{};
-    ImpulseResponse impulse_response{};
-    Coefficients coefficients{};
 
     compute_ideal_response(design, half_response);
     apply_kaiser_window(design, half_response, kaiser_window);
