@@ -4,12 +4,14 @@
 # reliability gates on top: sanitizers, fuzzing and static analysis.
 # `make bench` times the design stages; `make measure` counts the
 # instructions and memory of a whole run against a plain C floor program.
+# `make plot` draws the README's response figure; `make reach` prints its
+# table of requested against achieved attenuation.
 BUILD ?= build
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: build run test install sanitize fuzz lint check bench measure clean
+.PHONY: build run test install sanitize fuzz lint check bench measure plot reach clean
 
 build:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -57,3 +59,14 @@ measure: build-bench
 
 clean:
 	rm -rf build build-sanitize build-fuzz build-bench
+
+# The README's example design, drawn to PLOT (gnuplot, SVG).
+PLOT ?= docs/response.svg
+plot: build
+	rm -rf $(BUILD)/plot && mkdir -p $(BUILD)/plot
+	cd $(BUILD)/plot && printf '48000\nL\n12000\n60\n101\n' | $(CURDIR)/$(BUILD)/fir_design >/dev/null
+	python3 examples/fir_response.py $(BUILD)/plot/filter_coefficients.c --type L --edges 12000 \
+	  --attenuation 60 --output $(abspath $(PLOT))
+
+reach: build
+	cd examples && python3 attenuation_reach.py $(CURDIR)/$(BUILD)/fir_design
