@@ -20,7 +20,7 @@ struct AnswerRange {
     const char* unit;      // " of Hz", " of dB" or ""
     std::int32_t lowest;
     std::int32_t highest;
-    std::optional<std::int32_t> excluded;  // a value within the range that is not accepted
+    std::optional<std::int32_t> lower_cutoff;  // upper band edge only: the value it may not equal
 };
 
 bool is_terminal(const Console& console)
@@ -30,15 +30,15 @@ bool is_terminal(const Console& console)
 
 bool accepts(const AnswerRange& range, std::int32_t value)
 {
-    return value >= range.lowest && value <= range.highest && value != range.excluded;
+    return value >= range.lowest && value <= range.highest && value != range.lower_cutoff;
 }
 
 void report_refusal(const Console& console, const AnswerRange& range)
 {
     std::fprintf(console.errors, "fir_design: %s: enter a whole number%s from %d to %d",
                  range.name, range.unit, range.lowest, range.highest);
-    if (range.excluded) {
-        std::fprintf(console.errors, " other than the lower cutoff frequency, %d", *range.excluded);
+    if (range.lower_cutoff) {
+        std::fprintf(console.errors, " other than the lower cutoff frequency, %d", *range.lower_cutoff);
     }
     std::fputs("\n", console.errors);
 }
