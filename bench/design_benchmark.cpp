@@ -7,8 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/low_pass_record.h"
 #include "design/filter_stages.h"
-#include "frontend/design_derivation.h"
 #include "frontend/fixed_point.h"
 
 namespace {
@@ -19,20 +19,7 @@ HalfResponse kaiser_window;
 ImpulseResponse impulse_response;
 Coefficients coefficients;
 
-// The record of a 60 dB low pass at a quarter of the sample rate.
-FilterDesign low_pass_record(int taps)
-{
-    FilterDesign design{};
-    design.sample_rate = 48000;
-    design.filter_type = 'L';
-    design.cutoff = 12000;
-    design.stop_band_attenuation = 60;
-    design.number_of_coefficients = taps;
-    derive_design_values(design);
-    return design;
-}
-
-// The same low pass designed once, so that every array holds what a real
+// The low pass designed once, so that every array holds what a real
 // run puts there.
 FilterDesign low_pass(int taps)
 {

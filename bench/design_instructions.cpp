@@ -1,8 +1,8 @@
 // One 2049-tap design, for counting the instructions of the design stages
 // alone under callgrind: measure_run.sh collects inside
 // design_stages_of_2049_taps only.
+#include "bench/low_pass_record.h"
 #include "design/filter_stages.h"
-#include "frontend/design_derivation.h"
 #include "frontend/fixed_point.h"
 
 namespace {
@@ -22,13 +22,7 @@ extern "C" __attribute__((noinline)) void design_stages_of_2049_taps(const Filte
 
 int main()
 {
-    FilterDesign design{};
-    design.sample_rate = 48000;
-    design.filter_type = 'L';
-    design.cutoff = 12000;
-    design.stop_band_attenuation = 60;
-    design.number_of_coefficients = MAX_COEFFICIENTS;
-    derive_design_values(design);
+    const FilterDesign design = low_pass_record(MAX_COEFFICIENTS);
     design_stages_of_2049_taps(&design);
     return coefficients[MAX_COEFFICIENTS / 2] == 16383 ? 0 : 1;
 }

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "frontend/ending_signals.h"
+
 bool write_coefficient_text(std::FILE* file, const FilterDesign& design,
                             const Coefficients& coefficients)
 {
@@ -52,7 +54,7 @@ int write_coefficient_file(const FilterDesign& design, const Coefficients& coeff
     sigset_t ending_signals;
     sigset_t previous_mask;
     sigemptyset(&ending_signals);
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    for (const int signal_number : ENDING_SIGNALS) {
         sigaddset(&ending_signals, signal_number);
     }
     sigprocmask(SIG_BLOCK, &ending_signals, &previous_mask);

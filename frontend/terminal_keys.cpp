@@ -1,5 +1,7 @@
 #include "frontend/terminal_keys.h"
 
+#include "frontend/ending_signals.h"
+
 #include <cerrno>
 #include <csignal>
 
@@ -12,8 +14,7 @@ namespace {
 termios saved_mode;
 volatile sig_atomic_t key_fd = -1;  // the terminal while it is in key mode, else -1
 
-constexpr int ENDING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction previous_ending_actions[4];
+struct sigaction previous_ending_actions[ENDING_SIGNAL_COUNT];
 struct sigaction previous_suspend_action;
 
 termios key_mode_of(const termios& mode)
@@ -84,7 +85,7 @@ bool begin_key_reading(int terminal_fd)
         return false;
     }
     saved_mode = mode;
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
         install_handler(ENDING_SIGNALS[i], end_run_by_signal, &previous_ending_actions[i]);
     }
     install_handler(SIGTSTP, suspend_with_terminal_restored, &previous_suspend_action);
@@ -122,7 +123,7 @@ void end_key_reading()
 {
     restore_terminal();
     key_fd = -1;
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
         sigaction(ENDING_SIGNALS[i], &previous_ending_actions[i], nullptr);
     }
     sigaction(SIGTSTP, &previous_suspend_action, nullptr);

@@ -75,13 +75,11 @@ struct Step {
 
 enum class Channel { Pipe, Terminal };
 
-Outcome finish(pid_t child, Outcome outcome)
+// Fills in how a run ended from its wait status.
+void record_ending(int status, Outcome& outcome)
 {
-    int status = 0;
-    waitpid(child, &status, 0);
     outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    return outcome;
 }
 
 Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps)
@@ -104,7 +102,10 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps)
     close(to_child[0]);
     EXPECT_EQ(write(to_child[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
     close(to_child[1]);
-    Outcome outcome = finish(child, {});
+    Outcome outcome;
+    int status = 0;
+    waitpid(child, &status, 0);
+    record_ending(status, outcome);
     outcome.output = read_file(out);
     outcome.errors = read_file(err);
     return outcome;
@@ -219,8 +220,7 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
         }
     }
     drain(master, screen, 0.05);
-    outcome.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    record_ending(status, outcome);
     tcgetattr(terminal, &outcome.final_mode);
     close(terminal);
     close(master);
