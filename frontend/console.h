@@ -7,31 +7,33 @@
 #include <cstdio>
 
 struct Console {
-    std::FILE* input;   // the answers; numeric answers are read through its buffer
+    std::FILE* input;   // the answers, one a line, read through its buffer
     std::FILE* output;  // questions, the menu and the echo of the menu key
-    std::FILE* errors;  // refusals, one line each
+    std::FILE* errors;  // refusals and failures, one line each
     int terminal_fd;    // the keyboard for the menu key, or -1 when the answers
                         // come from a pipe or a file (then the key comes from input)
 };
 
-enum class AnswerStatus { Accepted, Refused, EndOfInput };
+// StreamFailed: reading the input or writing the output failed; errno
+// tells why.
+enum class AnswerStatus { Accepted, Refused, EndOfInput, StreamFailed };
 
-// The standard streams, with the keyboard used when standard input is a terminal.
+// The standard streams, with the keyboard used when standard input is one.
 Console standard_console();
 
-// Reads one integer the way "%d" does (white space, line ends included, is
-// skipped; an optional sign; decimal digits) and stores it in *value. The
-// answer is Refused unless the digits end at white space or at the end of
-// input and fit a signed 32-bit integer, so "12.5", "60dB" and 99999999999
-// are refused rather than half read. The character after the digits stays
-// unread. EndOfInput when only white space was left.
+// Reads one answer line holding one integer and stores it in *value. Blank
+// lines before it are skipped, and so is a byte-order mark (U+FEFF in
+// UTF-8, which editors put at the start of a file). The line may hold
+// spaces or tabs around the number, an optional sign, decimal digits that
+// fit a signed 32-bit integer, and may end in CR LF, LF or the end of
+// input; anything else on it refuses the answer ("12.5", "60 dB",
+// 99999999999). The whole line is consumed either way. EndOfInput when
+// only blank lines were left.
 AnswerStatus read_integer(std::FILE* input, std::int32_t* value);
 
-// Reads the next character of input that is not white space into *key and
-// discards the rest of its line. EndOfInput when there is none.
+// Reads a line holding one key, with spaces or tabs around it, into *key,
+// after skipping blank lines. Refused when the line holds more; the whole
+// line is consumed either way. EndOfInput when no line was left.
 AnswerStatus read_line_key(std::FILE* input, char* key);
-
-// Discards input up to and including the next line feed.
-void discard_line(std::FILE* input);
 
 #endif

@@ -10,13 +10,12 @@ std::optional<FilterType> filter_type_of_key(char key)
     }
 }
 
-void derive_design_values(FilterDesign& design)
+void derive_design_values(FilterDesign& design, FilterType type)
 {
-    switch (filter_type_of_key(design.filter_type).value_or(FilterType::BandPass)) {
+    switch (type) {
     case FilterType::HighPass:
-        // Integer division: an odd sample rate loses the half.
         design.lower_cutoff = design.cutoff;
-        design.upper_cutoff = design.sample_rate / 2;
+        design.upper_cutoff = half_sample_rate(design);
         break;
     case FilterType::LowPass:
         design.lower_cutoff = 0;

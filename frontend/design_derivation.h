@@ -10,10 +10,10 @@
 // any other key.
 std::optional<FilterType> filter_type_of_key(char key);
 
-// Completes a record whose answers have been read: the band edges in Hz by
-// filter type (a low pass runs from 0, a high pass up to sample_rate / 2 in
-// integer division), the normalised edges, odd_length and half_length.
-// Needs sample_rate != 0 and a filter_type that filter_type_of_key accepts.
-void derive_design_values(FilterDesign& design);
+// Completes a record whose answers have been read, for the filter type its
+// menu key named: the band edges in Hz (a low pass runs from 0, a high pass
+// up to half_sample_rate), the normalised edges, odd_length and half_length.
+// Needs sample_rate != 0.
+void derive_design_values(FilterDesign& design, FilterType type);
 
 #endif

@@ -14,64 +14,121 @@ namespace {
 constexpr char CARRIAGE_RETURN = 13;
 constexpr char LINE_FEED = 10;
 
-// What one question accepts.
-struct AnswerRange {
-    const char* name;      // the question, as the refusal names it
-    const char* unit;      // " of Hz", " of dB" or ""
-    std::int32_t lowest;
-    std::int32_t highest;
-    std::optional<std::int32_t> lower_cutoff;  // upper band edge only: the value it may not equal
+// One end of an accepted range: `value`, plus half the sample rate when
+// `from_half_rate` is set.
+struct Bound {
+    std::int32_t value;
+    bool from_half_rate;
 };
+
+// A numeric question and the answers it accepts.
+struct Question {
+    const char* prompt;
+    const char* name;  // the answer, as a refusal names it
+    const char* unit;  // " of Hz", " of dB" or ""
+    Bound lowest;
+    Bound highest;
+};
+
+// Every numeric question with its range; the checks and the refusals both
+// read them from here. Below 2 Hz no band fits under half the sample rate;
+// a low pass needs a band above 0 Hz and a high pass one below half the
+// rate; the upper band edge may not also equal the lower one (an empty
+// band); the window divides by (N - 1)^2, so one tap has no design.
+constexpr Question SAMPLE_RATE_QUESTION = {
+    "What is the sample frequency? ", "sample rate", " of Hz", {2, false}, {INT32_MAX, false}};
+constexpr Question LOW_PASS_CUTOFF_QUESTION = {
+    "What is the cutoff frequency? ", "cutoff frequency", " of Hz", {1, false}, {0, true}};
+constexpr Question HIGH_PASS_CUTOFF_QUESTION = {
+    "What is the cutoff frequency? ", "cutoff frequency", " of Hz", {0, false}, {-1, true}};
+constexpr Question LOWER_CUTOFF_QUESTION = {
+    "What is the lower cutoff frequency? ", "lower cutoff frequency", " of Hz", {0, false}, {0, true}};
+constexpr Question UPPER_CUTOFF_QUESTION = {
+    "What is the upper cutoff frequency? ", "upper cutoff frequency", " of Hz", {0, false}, {0, true}};
+constexpr Question ATTENUATION_QUESTION = {
+    "What is the stop band attenuation? ", "stop band attenuation", " of dB",
+    {0, false}, {MAX_STOP_BAND_ATTENUATION, false}};
+constexpr Question COEFFICIENT_COUNT_QUESTION = {
+    "How many coefficients do you want? (less than or equal to 2049) ", "number of coefficients", "",
+    {2, false}, {MAX_COEFFICIENTS, false}};
+
+std::int32_t resolve(Bound bound, std::int32_t half_rate)
+{
+    return bound.value + (bound.from_half_rate ? half_rate : 0);
+}
 
 bool is_terminal(const Console& console)
 {
     return console.terminal_fd >= 0;
 }
 
-bool accepts(const AnswerRange& range, std::int32_t value)
+// Shows everything written so far before the program waits. The run cannot
+// go on unseen, so a failed write ends it.
+bool flush_output(const Console& console)
 {
-    return value >= range.lowest && value <= range.highest && value != range.lower_cutoff;
-}
-
-void report_refusal(const Console& console, const AnswerRange& range)
-{
-    std::fprintf(console.errors, "fir_design: %s: enter a whole number%s from %d to %d",
-                 range.name, range.unit, range.lowest, range.highest);
-    if (range.lower_cutoff) {
-        std::fprintf(console.errors, " other than the lower cutoff frequency, %d", *range.lower_cutoff);
+    if (std::fflush(console.output) == 0 && std::ferror(console.output) == 0) {
+        return true;
     }
-    std::fputs("\n", console.errors);
+    std::fprintf(console.errors, "fir_design: cannot write to standard output: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return false;
 }
 
-// Writes the prompt and reads the answer until one in range is typed, or,
-// from a pipe or file, until the first refusal.
-AnswerStatus ask_number(const Console& console, const char* prompt, const AnswerRange& range,
-                        std::int32_t* answer)
+void report_input_failure(const Console& console)
 {
+    std::fprintf(console.errors, "fir_design: cannot read standard input: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+}
+
+// Writes the prompt and reads the answer until one from lowest to highest,
+// other than `excluded`, is typed, or, from a pipe or file, until the first
+// refusal.
+AnswerStatus ask_number(const Console& console, const Question& question, std::int32_t half_rate,
+                        std::optional<std::int32_t> excluded, std::int32_t* answer)
+{
+    const std::int32_t lowest = resolve(question.lowest, half_rate);
+    const std::int32_t highest = resolve(question.highest, half_rate);
     for (;;) {
-        std::fputs(prompt, console.output);
-        std::fflush(console.output);
+        std::fputs(question.prompt, console.output);
+        if (!flush_output(console)) {
+            return AnswerStatus::StreamFailed;
+        }
         std::int32_t value = 0;
         const AnswerStatus status = read_integer(console.input, &value);
-        if (status == AnswerStatus::EndOfInput) {
-            return status;
-        }
-        if (status == AnswerStatus::Accepted && accepts(range, value)) {
+        if (status == AnswerStatus::Accepted && value >= lowest && value <= highest
+            && value != excluded) {
             *answer = value;
             return status;
         }
-        report_refusal(console, range);
+        if (status == AnswerStatus::StreamFailed) {
+            report_input_failure(console);
+        }
+        if (status == AnswerStatus::StreamFailed || status == AnswerStatus::EndOfInput) {
+            return status;
+        }
+        std::fprintf(console.errors, "fir_design: %s: enter a whole number%s from %d to %d",
+                     question.name, question.unit, lowest, highest);
+        if (excluded) {
+            std::fprintf(console.errors, " other than the lower cutoff frequency, %d", *excluded);
+        }
+        std::fputs("\n", console.errors);
         if (!is_terminal(console)) {
             return AnswerStatus::Refused;
         }
-        discard_line(console.input);
     }
 }
 
-void echo_key(const Console& console, char key)
+// Shows the key upper-cased. A key that is not printable (a control key,
+// the first byte of an escape sequence or of a multi-byte character) would
+// act on the terminal rather than show, so it is left out; Enter is written
+// as itself and only moves to the start of the line.
+bool echo_key(const Console& console, char key)
 {
-    std::fprintf(console.output, "%c", std::toupper(static_cast<unsigned char>(key)));
-    std::fflush(console.output);
+    const int code = static_cast<unsigned char>(key);
+    if (std::isprint(code) != 0 || key == CARRIAGE_RETURN) {
+        std::fprintf(console.output, "%c", std::toupper(code));
+    }
+    return flush_output(console);
 }
 
 // One key from the keyboard, echoed, then every key up to Enter dropped.
@@ -82,60 +139,59 @@ AnswerStatus read_key_from_terminal(const Console& console, char* key)
 {
     const bool key_mode = begin_key_reading(console.terminal_fd);
     const int key_mode_error = errno;
-    std::fflush(console.output);
+    const bool shown = flush_output(console);
     if (!key_mode) {
         std::fprintf(console.errors, "fir_design: cannot read single keys from the terminal: %s\n",
                      std::strerror(key_mode_error));
-        return AnswerStatus::Refused;
+        return AnswerStatus::StreamFailed;
     }
-    AnswerStatus status = read_terminal_key(key);
+    AnswerStatus status = shown ? read_terminal_key(key) : AnswerStatus::StreamFailed;
     if (status == AnswerStatus::Accepted) {
-        echo_key(console, *key);
-        char next = 0;
-        do {
-            status = read_terminal_key(&next);
-        } while (status == AnswerStatus::Accepted && next != CARRIAGE_RETURN && next != LINE_FEED);
+        status = echo_key(console, *key) ? status : AnswerStatus::StreamFailed;
+    }
+    for (char next = 0; status == AnswerStatus::Accepted && next != CARRIAGE_RETURN && next != LINE_FEED;) {
+        status = read_terminal_key(&next);
     }
     end_key_reading();
     return status;
 }
 
-// Shows the pending prompt and reads the menu key.
+// Shows the pending prompt and reads the menu key. From a pipe or file,
+// Refused when the key's line holds more than the key.
 AnswerStatus read_menu_key(const Console& console, char* key)
 {
     if (is_terminal(console)) {
         return read_key_from_terminal(console, key);
     }
-    std::fflush(console.output);
+    if (!flush_output(console)) {
+        return AnswerStatus::StreamFailed;
+    }
     const AnswerStatus status = read_line_key(console.input, key);
-    if (status == AnswerStatus::Accepted) {
-        echo_key(console, *key);
+    if (status == AnswerStatus::StreamFailed) {
+        report_input_failure(console);
+    }
+    if (status == AnswerStatus::Accepted && !echo_key(console, *key)) {
+        return AnswerStatus::StreamFailed;
     }
     return status;
 }
 
 AnswerStatus ask_cutoffs(const Console& console, FilterType type, FilterDesign& design)
 {
-    const std::int32_t nyquist = design.sample_rate / 2;
+    const std::int32_t half_rate = half_sample_rate(design);
     switch (type) {
     case FilterType::LowPass:
-        return ask_number(console, "What is the cutoff frequency? ",
-                          {"cutoff frequency", " of Hz", 1, nyquist, std::nullopt}, &design.cutoff);
+        return ask_number(console, LOW_PASS_CUTOFF_QUESTION, half_rate, std::nullopt, &design.cutoff);
     case FilterType::HighPass:
-        return ask_number(console, "What is the cutoff frequency? ",
-                          {"cutoff frequency", " of Hz", 0, nyquist - 1, std::nullopt},
-                          &design.cutoff);
+        return ask_number(console, HIGH_PASS_CUTOFF_QUESTION, half_rate, std::nullopt, &design.cutoff);
     case FilterType::BandPass:
         break;
     }
-    AnswerStatus status = ask_number(console, "What is the lower cutoff frequency? ",
-                                     {"lower cutoff frequency", " of Hz", 0, nyquist, std::nullopt},
-                                     &design.lower_cutoff);
+    AnswerStatus status =
+        ask_number(console, LOWER_CUTOFF_QUESTION, half_rate, std::nullopt, &design.lower_cutoff);
     if (status == AnswerStatus::Accepted) {
-        // Swapped edges are accepted (they give the negated response);
-        // equal edges would leave no pass band.
-        status = ask_number(console, "What is the upper cutoff frequency? ",
-                            {"upper cutoff frequency", " of Hz", 0, nyquist, design.lower_cutoff},
+        // Swapped edges are accepted: they give the negated response.
+        status = ask_number(console, UPPER_CUTOFF_QUESTION, half_rate, design.lower_cutoff,
                             &design.upper_cutoff);
     }
     return status;
@@ -143,7 +199,7 @@ AnswerStatus ask_cutoffs(const Console& console, FilterType type, FilterDesign& 
 
 }  // namespace
 
-AnswerStatus read_filter_type(const Console& console, FilterDesign& design)
+AnswerStatus read_filter_type(const Console& console, FilterDesign& design, FilterType& type)
 {
     for (;;) {
         std::fputs("\n", console.output);
@@ -152,46 +208,43 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design)
         std::fputs("Choose a filter type ", console.output);
 
         char key = 0;
-        const AnswerStatus status = read_menu_key(console, &key);
-        if (status != AnswerStatus::Accepted) {
-            return status;
+        AnswerStatus status = read_menu_key(console, &key);
+        if (status == AnswerStatus::Accepted) {
+            design.filter_type = key;
+            std::fputs("\n", console.output);
+            const std::optional<FilterType> chosen = filter_type_of_key(key);
+            if (chosen) {
+                type = *chosen;
+                return ask_cutoffs(console, type, design);
+            }
+            status = AnswerStatus::Refused;
         }
-        design.filter_type = key;
-        std::fputs("\n", console.output);
-
-        const std::optional<FilterType> type = filter_type_of_key(key);
-        if (type) {
-            return ask_cutoffs(console, *type, design);
+        if (status != AnswerStatus::Refused) {
+            return status;
         }
         if (!is_terminal(console)) {
             std::fputs("fir_design: filter type: enter L, H or B\n", console.errors);
-            return AnswerStatus::Refused;
+            return status;
         }
     }
 }
 
-AnswerStatus run_dialogue(const Console& console, FilterDesign& design)
+AnswerStatus run_dialogue(const Console& console, FilterDesign& design, FilterType& type)
 {
     std::fputs("All numbers must be integers!\n", console.output);
     std::fputs("Select from 8000, 16000, 24000, 48000, 96000, 192000\n", console.output);
 
-    // Below 2 Hz no pass band fits between 0 and half the sample rate.
-    AnswerStatus status = ask_number(console, "What is the sample frequency? ",
-                                     {"sample rate", " of Hz", 2, INT32_MAX, std::nullopt},
-                                     &design.sample_rate);
+    AnswerStatus status =
+        ask_number(console, SAMPLE_RATE_QUESTION, 0, std::nullopt, &design.sample_rate);
     if (status == AnswerStatus::Accepted) {
-        status = read_filter_type(console, design);
+        status = read_filter_type(console, design, type);
     }
     if (status == AnswerStatus::Accepted) {
-        status = ask_number(console, "What is the stop band attenuation? ",
-                            {"stop band attenuation", " of dB", 0, MAX_STOP_BAND_ATTENUATION,
-                             std::nullopt},
+        status = ask_number(console, ATTENUATION_QUESTION, 0, std::nullopt,
                             &design.stop_band_attenuation);
     }
     if (status == AnswerStatus::Accepted) {
-        // The window divides by (N - 1)^2, so one tap has no design.
-        status = ask_number(console, "How many coefficients do you want? (less than or equal to 2049) ",
-                            {"number of coefficients", "", 2, MAX_COEFFICIENTS, std::nullopt},
+        status = ask_number(console, COEFFICIENT_COUNT_QUESTION, 0, std::nullopt,
                             &design.number_of_coefficients);
     }
     if (status == AnswerStatus::EndOfInput) {

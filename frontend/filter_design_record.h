@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 // Longest filter the tool designs, in taps.
 constexpr int MAX_COEFFICIENTS = 2049;
@@ -31,6 +30,21 @@ struct FilterDesign {
     double upper_edge = 0.0;                  // upper_cutoff / sample_rate, cycles per sample
     bool odd_length = false;                  // N is odd
     std::int32_t half_length = 0;             // distinct taps from the centre outward, (N + 1) / 2
+};
+
+// Half the sample rate in whole Hz, the highest band edge: integer division,
+// so an odd sample rate loses the half.
+inline std::int32_t half_sample_rate(const FilterDesign& design)
+{
+    return design.sample_rate / 2;
+}
+
+// Every array of one run, at its fixed capacity.
+struct DesignArrays {
+    HalfResponse half_response;        // the ideal response, then windowed in place
+    HalfResponse kaiser_window;        // the window stage's own scratch
+    ImpulseResponse impulse_response;  // the N taps in filter order
+    Coefficients coefficients;         // the taps in fixed point
 };
 
 // Distance from the filter's centre of half-response entry `index`, in taps:

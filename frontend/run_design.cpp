@@ -1,7 +1,5 @@
 #include "frontend/run_design.h"
 
-#include <cstring>
-
 #include "design/filter_stages.h"
 #include "frontend/coefficient_file.h"
 #include "frontend/design_derivation.h"
@@ -10,34 +8,36 @@
 
 namespace {
 
-// Every array of the run, at its fixed capacity, for the whole run; nothing
-// else is allocated. Static storage starts zeroed at no cost, where arrays on
-// the stack would be cleared on every run. Each stage writes every entry it
-// later reads, so what an earlier run left here is never used.
-HalfResponse half_response;
-HalfResponse kaiser_window;
-ImpulseResponse impulse_response;
-Coefficients coefficients;
+// The run's arrays, for the whole run; nothing else is allocated. Static
+// storage starts zeroed at no cost, where arrays on the stack would be
+// cleared on every run. Each stage writes every entry it later reads, so
+// what an earlier run left here is never used.
+DesignArrays run_arrays;
 
 }  // namespace
+
+void design_filter(const FilterDesign& design, DesignArrays& arrays)
+{
+    compute_ideal_response(design, arrays.half_response);
+    apply_kaiser_window(design, arrays.half_response, arrays.kaiser_window);
+    expand_symmetric_response(design, arrays.half_response, arrays.impulse_response);
+    quantize_coefficients(design, arrays.impulse_response, arrays.coefficients);
+}
 
 int run_design(const Console& console)
 {
     FilterDesign design{};
-    if (run_dialogue(console, design) != AnswerStatus::Accepted) {
+    FilterType type{};
+    if (run_dialogue(console, design, type) != AnswerStatus::Accepted) {
         return 1;
     }
-    derive_design_values(design);
+    derive_design_values(design, type);
+    design_filter(design, run_arrays);
 
-    compute_ideal_response(design, half_response);
-    apply_kaiser_window(design, half_response, kaiser_window);
-    expand_symmetric_response(design, half_response, impulse_response);
-    quantize_coefficients(design, impulse_response, coefficients);
-
-    const int error = write_coefficient_file(design, coefficients);
+    const int error = write_coefficient_file(design, run_arrays.coefficients);
     if (error != 0) {
         std::fprintf(console.errors, "fir_design: cannot write %s: %s\n", COEFFICIENT_FILE_NAME,
-                     std::strerror(error));
+                     describe_file_error(error));
         return 1;
     }
     return 0;

@@ -73,6 +73,21 @@ void check_file(const std::string& text, long typed_sample_rate)
     }
 }
 
+// The first answer, as the dialogue reads it: after white space and
+// byte-order marks.
+long typed_sample_rate(const std::string& input)
+{
+    std::size_t start = 0;
+    for (;;) {
+        start = input.find_first_not_of(" \t\n\v\f\r", start);
+        if (start == std::string::npos || input.compare(start, 3, "\xEF\xBB\xBF") != 0) {
+            break;
+        }
+        start += 3;
+    }
+    return start == std::string::npos ? 0 : std::strtol(input.c_str() + start, nullptr, 10);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -102,6 +117,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(status == 0 && file != nullptr, "status 0 and a file, or status 1");
     const std::string text = read_whole(file);
     std::fclose(file);
-    check_file(text, std::strtol(copy.c_str(), nullptr, 10));
+    check_file(text, typed_sample_rate(copy));
     return 0;
 }

@@ -8,9 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "design/filter_stages.h"
-#include "frontend/design_derivation.h"
-#include "frontend/fixed_point.h"
+#include "frontend/run_design.h"
+#include "tests/design_record.h"
 
 extern "C" void* __libc_malloc(std::size_t size);
 extern "C" void* __libc_calloc(std::size_t count, std::size_t size);
@@ -74,25 +73,10 @@ TEST(Allocation, TheCounterSeesAnAllocation)
 
 TEST(Allocation, TheDesignPathAllocatesNothing)
 {
-    static HalfResponse half_response{};
-    static HalfResponse kaiser_window{};
-    static ImpulseResponse impulse_response{};
-    static Coefficients coefficients{};
+    static DesignArrays arrays{};
     EXPECT_EQ(allocations_during([] {
         for (const char key : {'L', 'H', 'B'}) {
-            FilterDesign design{};
-            design.sample_rate = 48000;
-            design.filter_type = key;
-            design.cutoff = 6000;
-            design.lower_cutoff = 3000;
-            design.upper_cutoff = 9000;
-            design.stop_band_attenuation = 60;
-            design.number_of_coefficients = MAX_COEFFICIENTS;
-            derive_design_values(design);
-            compute_ideal_response(design, half_response);
-            apply_kaiser_window(design, half_response, kaiser_window);
-            expand_symmetric_response(design, half_response, impulse_response);
-            quantize_coefficients(design, impulse_response, coefficients);
+            design_filter(design_record(key, 48000, 6000, 9000, MAX_COEFFICIENTS, 60), arrays);
         }
     }), 0);
 }

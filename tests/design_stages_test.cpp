@@ -6,24 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "design/filter_stages.h"
-#include "frontend/design_derivation.h"
+#include "tests/design_record.h"
 
 namespace {
-
-FilterDesign design_of(char type, int sample_rate, int first_edge, int second_edge, int taps,
-                       int attenuation = 0)
-{
-    FilterDesign design{};
-    design.sample_rate = sample_rate;
-    design.filter_type = type;
-    design.cutoff = first_edge;
-    design.lower_cutoff = first_edge;
-    design.upper_cutoff = second_edge;
-    design.stop_band_attenuation = attenuation;
-    design.number_of_coefficients = taps;
-    derive_design_values(design);
-    return design;
-}
 
 // sin(2 pi n f) / (pi n): the ideal low pass with cutoff f at offset n.
 double ideal_low_pass(double f, double n)
@@ -36,7 +21,7 @@ TEST(IdealResponse, MatchesTheClosedFormsOfEachFilterType)
     HalfResponse h{};
     // Low pass at a quarter of the sample rate: centre 2 f2 = 0.5.
     for (int taps : {101, 100}) {
-        const FilterDesign low = design_of('L', 48000, 12000, 0, taps);
+        const FilterDesign low = design_record('L', 48000, 12000, 0, taps);
         compute_ideal_response(low, h);
         if (taps % 2 == 1) {
             EXPECT_EQ(h[0], 0.5);
@@ -47,14 +32,14 @@ TEST(IdealResponse, MatchesTheClosedFormsOfEachFilterType)
         }
     }
     // High pass: centre 1 - 2 f1; elsewhere the all-pass minus the low pass.
-    const FilterDesign high = design_of('h', 8000, 1000, 0, 31);
+    const FilterDesign high = design_record('h', 8000, 1000, 0, 31);
     compute_ideal_response(high, h);
     EXPECT_DOUBLE_EQ(h[0], 1 - 2 * 0.125);
     for (int i = 1; i < high.half_length; ++i) {
         EXPECT_NEAR(h[i], ideal_low_pass(0.5, i) - ideal_low_pass(0.125, i), 1e-10);
     }
     // Band pass: the difference of the low passes at its two edges.
-    const FilterDesign band = design_of('B', 44100, 300, 3400, 64);
+    const FilterDesign band = design_record('B', 44100, 300, 3400, 64);
     compute_ideal_response(band, h);
     for (int i = 0; i < band.half_length; ++i) {
         const double n = i + 0.5;
@@ -68,8 +53,8 @@ TEST(IdealResponse, SwappedEdgesNegateAndEntriesPastTheHalfAreUntouched)
     HalfResponse forward{};
     HalfResponse swapped{};
     swapped.fill(7.0);
-    compute_ideal_response(design_of('b', 16000, 1000, 3000, 21), forward);
-    compute_ideal_response(design_of('b', 16000, 3000, 1000, 21), swapped);
+    compute_ideal_response(design_record('b', 16000, 1000, 3000, 21), forward);
+    compute_ideal_response(design_record('b', 16000, 3000, 1000, 21), swapped);
     for (int i = 0; i < 11; ++i) EXPECT_EQ(swapped[i], -forward[i]);
     EXPECT_EQ(swapped[11], 7.0);
 }
@@ -93,7 +78,7 @@ TEST(KaiserBeta, LargestAcceptedAttenuationKeepsTheWindowFinite)
 
     HalfResponse h{};
     HalfResponse window{};
-    const FilterDesign design = design_of('L', 8000, 1000, 0, 2049, MAX_STOP_BAND_ATTENUATION);
+    const FilterDesign design = design_record('L', 8000, 1000, 0, 2049, MAX_STOP_BAND_ATTENUATION);
     compute_ideal_response(design, h);
     apply_kaiser_window(design, h, window);
     for (int i = 0; i < design.half_length; ++i) ASSERT_TRUE(std::isfinite(h[i])) << i;
@@ -122,13 +107,13 @@ TEST(KaiserWindow, IsRectangularUpTo20dBAndFallsFromOneOtherwise)
         HalfResponse ones{};
         HalfResponse window{};
         ones.fill(1.0);
-        const FilterDesign flat = design_of('L', 8000, 1000, 0, taps, 20);
+        const FilterDesign flat = design_record('L', 8000, 1000, 0, taps, 20);
         apply_kaiser_window(flat, ones, window);
         for (int i = 0; i < flat.half_length; ++i) EXPECT_EQ(ones[i], 1.0);
 
         // Multiplying into ones leaves the window itself.
         ones.fill(1.0);
-        const FilterDesign shaped = design_of('L', 8000, 1000, 0, taps, 60);
+        const FilterDesign shaped = design_record('L', 8000, 1000, 0, taps, 60);
         apply_kaiser_window(shaped, ones, window);
         if (taps % 2 == 1) {
             EXPECT_EQ(ones[0], 1.0);
@@ -149,13 +134,13 @@ TEST(SymmetricExpansion, LaysOutBothParitiesAroundTheCentre)
     for (const auto& layout : layouts) {
         ImpulseResponse taps{};
         taps.fill(-1);
-        expand_symmetric_response(design_of('L', 8000, 1000, 0, layout.taps), h, taps);
+        expand_symmetric_response(design_record('L', 8000, 1000, 0, layout.taps), h, taps);
         for (int k = 0; k < layout.taps; ++k) EXPECT_EQ(taps[k], layout.expected[k]) << layout.taps;
         EXPECT_EQ(taps[layout.taps], -1);
     }
 
     ImpulseResponse longest{};
-    expand_symmetric_response(design_of('L', 8000, 1000, 0, MAX_COEFFICIENTS), h, longest);
+    expand_symmetric_response(design_record('L', 8000, 1000, 0, MAX_COEFFICIENTS), h, longest);
     EXPECT_EQ(longest[1024], 1.0);
     EXPECT_EQ(longest[0], MAX_HALF_LENGTH);
     for (int k = 0; k < MAX_COEFFICIENTS; ++k) ASSERT_EQ(longest[k], longest[MAX_COEFFICIENTS - 1 - k]);

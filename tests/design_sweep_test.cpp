@@ -8,34 +8,25 @@
 #include <gtest/gtest.h>
 
 #include "design/filter_stages.h"
-#include "frontend/design_derivation.h"
 #include "frontend/fixed_point.h"
+#include "frontend/run_design.h"
+#include "tests/design_record.h"
 
 namespace {
 
 TEST(DesignSweep, EveryLengthTypeAndBetaRowGivesAFiniteSymmetricFilter)
 {
-    const struct { char key; int cutoff, lower, upper; } types[] = {
-        {'L', 12000, 0, 0}, {'H', 6000, 0, 0}, {'B', 0, 3000, 9000}, {'b', 0, 24000, 0}};
+    const struct { char key; int first_edge, second_edge; } types[] = {
+        {'L', 12000, 0}, {'H', 6000, 0}, {'B', 3000, 9000}, {'b', 24000, 0}};
     const int attenuations[] = {0, 20, 21, 50, 51, MAX_STOP_BAND_ATTENUATION};
-    HalfResponse half_response{};
-    HalfResponse kaiser_window{};
-    ImpulseResponse impulse_response{};
+    static DesignArrays arrays{};
     for (const auto& type : types) {
         for (const int attenuation : attenuations) {
             for (int taps = 2; taps <= MAX_COEFFICIENTS; ++taps) {
-                FilterDesign design{};
-                design.sample_rate = 48000;
-                design.filter_type = type.key;
-                design.cutoff = type.cutoff;
-                design.lower_cutoff = type.lower;
-                design.upper_cutoff = type.upper;
-                design.stop_band_attenuation = attenuation;
-                design.number_of_coefficients = taps;
-                derive_design_values(design);
-                compute_ideal_response(design, half_response);
-                apply_kaiser_window(design, half_response, kaiser_window);
-                expand_symmetric_response(design, half_response, impulse_response);
+                const FilterDesign design = design_record(type.key, 48000, type.first_edge,
+                                                          type.second_edge, taps, attenuation);
+                design_filter(design, arrays);
+                const ImpulseResponse& impulse_response = arrays.impulse_response;
 
                 for (int k = 0; k < taps; ++k) {
                     const double tap = impulse_response[k];

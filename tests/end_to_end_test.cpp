@@ -2,8 +2,10 @@
 // through a pipe, or keys typed one at a time into a pseudo-terminal after
 // each prompt appears.
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -31,6 +33,43 @@ const char* const LAST_PROMPTS =
     "What is the stop band attenuation? "
     "How many coefficients do you want? (less than or equal to 2049) ";
 
+// The program under test: this build's fir_design, or the one named by
+// FIR_DESIGN_PROGRAM, started through FIR_DESIGN_EMULATOR when that is set
+// (the Windows build under wine).
+const char* program()
+{
+    const char* named = std::getenv("FIR_DESIGN_PROGRAM");
+    return named != nullptr && *named != '\0' ? named : FIR_DESIGN_BINARY;
+}
+
+const char* emulator()
+{
+    const char* named = std::getenv("FIR_DESIGN_EMULATOR");
+    return named != nullptr && *named != '\0' ? named : nullptr;
+}
+
+// The Windows build ends every line it writes with CR LF. Its text is
+// compared in the LF form after checking that every line end is CR LF;
+// text with any other line end is marked so that the comparison fails.
+std::string with_lf_line_ends(std::string text)
+{
+    if (emulator() == nullptr) return text;
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+        if (at == 0 || text[at - 1] != '\r') return "(not CR LF) " + text;
+        text.erase(at - 1, 1);
+    }
+    return text;
+}
+
+std::string with_platform_line_ends(std::string text)
+{
+    for (size_t at = text.find('\n'); emulator() != nullptr && at != std::string::npos;
+         at = text.find('\n', at + 2)) {
+        text.insert(at, "\r");
+    }
+    return text;
+}
+
 std::string read_file(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -47,11 +86,19 @@ struct Folder {
         char name[] = "/tmp/fir_design_test.XXXXXX";
         path = mkdtemp(name);
     }
-    ~Folder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string output_file() const { return read_file(path + "/filter_coefficients.c"); }
+    ~Folder() { std::system(("chmod -R u+w '" + path + "'; rm -rf '" + path + "'").c_str()); }
+    std::string output_file() const
+    {
+        return with_lf_line_ends(read_file(path + "/filter_coefficients.c"));
+    }
     void write_output_file(const std::string& text) const
     {
-        std::ofstream(path + "/filter_coefficients.c") << text;
+        std::ofstream(path + "/filter_coefficients.c", std::ios::binary) << with_platform_line_ends(text);
+    }
+    // Runs shell commands in the folder; true when they succeed.
+    bool shell(const std::string& commands) const
+    {
+        return commands.empty() || std::system(("cd '" + path + "' && (" + commands + ")").c_str()) == 0;
     }
 };
 
@@ -75,6 +122,10 @@ struct Step {
 
 enum class Channel { Pipe, Terminal };
 
+// Changes made in the child just before the program starts, in its folder:
+// a dropped privilege, an ignored signal, a resource limit, another stream.
+using Preparation = void (*)();
+
 // Fills in how a run ended from its wait status.
 void record_ending(int status, Outcome& outcome)
 {
@@ -82,32 +133,46 @@ void record_ending(int status, Outcome& outcome)
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
-Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps)
+[[noreturn]] void start_program(const Folder& folder, Preparation prepare)
+{
+    if (chdir(folder.path.c_str()) == 0) {
+        if (prepare != nullptr) prepare();
+        if (emulator() != nullptr) {
+            execlp(emulator(), emulator(), program(), nullptr);
+        } else {
+            execl(program(), "fir_design", nullptr);
+        }
+    }
+    _exit(127);
+}
+
+Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
+                         Preparation prepare = nullptr)
 {
     std::string input;
     for (const Step& step : steps) input += step.keys;
     const Folder streams;
     const std::string out = streams.path + "/out", err = streams.path + "/err";
+    // The answers wait in the pipe before the program starts, so that a run
+    // that ends before reading them all cannot break the writer's pipe.
     int to_child[2];
     EXPECT_EQ(pipe(to_child), 0);
+    EXPECT_EQ(write(to_child[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    close(to_child[1]);
     const pid_t child = fork();
     if (child == 0) {
         dup2(to_child[0], 0);
-        close(to_child[1]);
         dup2(open(out.c_str(), O_WRONLY | O_CREAT, 0600), 1);
         dup2(open(err.c_str(), O_WRONLY | O_CREAT, 0600), 2);
-        if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
-        _exit(127);
+        start_program(folder, prepare);
     }
     close(to_child[0]);
-    EXPECT_EQ(write(to_child[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    close(to_child[1]);
     Outcome outcome;
     int status = 0;
     waitpid(child, &status, 0);
     record_ending(status, outcome);
-    outcome.output = read_file(out);
-    outcome.errors = read_file(err);
+    outcome.output = with_lf_line_ends(read_file(out));
+    outcome.errors = with_lf_line_ends(read_file(err));
     return outcome;
 }
 
@@ -137,12 +202,6 @@ bool in_line_mode(const termios& mode)
     return (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO) && (mode.c_iflag & ICRNL);
 }
 
-[[noreturn]] void start_program(const Folder& folder)
-{
-    if (chdir(folder.path.c_str()) == 0) execl(FIR_DESIGN_BINARY, "fir_design", nullptr);
-    _exit(127);
-}
-
 // What a job-control shell does for one foreground job: start it in a process
 // group of its own that owns the terminal, say "[stopped]" when Ctrl-Z stops
 // it, and end as it ends. Without this the program would be alone in an
@@ -155,7 +214,7 @@ bool in_line_mode(const termios& mode)
         signal(SIGTTOU, SIG_IGN);  // a background group may then take the terminal
         tcsetpgrp(STDIN_FILENO, getpid());
         signal(SIGTTOU, SIG_DFL);
-        start_program(folder);
+        start_program(folder, nullptr);
     }
     setpgid(job, job);
     for (int status = 0;;) {
@@ -178,12 +237,13 @@ void drain(int master, std::string& screen, double seconds)
     read_screen(master, screen, 0, "\x7f never written", seconds);
 }
 
-Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bool as_job = false)
+Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bool as_job = false,
+                        Preparation prepare = nullptr)
 {
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
-        as_job ? run_as_job(folder) : start_program(folder);
+        as_job ? run_as_job(folder) : start_program(folder, prepare);
     }
     // Hold the terminal open so its mode can still be read after the run.
     const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
@@ -273,8 +333,10 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
 {
     const Folder folder;
     const Outcome outcome = run(Channel::Terminal, folder,
-        {{"frequency? ", "8000\n"},
+        {{"frequency? ", "8000 Hz\n"},                  // one number a line: asked again
+         {"frequency? ", "8000\n"},
          {"filter type ", "x"}, {"X", "\n"},           // a wrong key: the menu again
+         {"filter type ", "\x1b[A\n"},                 // an arrow: one wrong key, not echoed
          {"filter type ", "\n"}, {"\r", "\n"},         // Enter as the key: echoed, Enter again
          {"filter type ", "b"}, {"B", "qh\n"},         // keys before Enter are dropped
          {"lower cutoff frequency? ", "3000\n"},
@@ -284,7 +346,10 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
          {"2049) ", "2\n"}});
     EXPECT_EQ(outcome.exit_status, 0);
     EXPECT_EQ(outcome.output,
-              std::string(BANNER) + "8000\n" + MENU + "X\n" + MENU + "\r\n" + MENU + "B\n"
+              std::string(BANNER) + "8000 Hz\n"
+                  "fir_design: sample rate: enter a whole number of Hz from 2 to 2147483647\n"
+                  "What is the sample frequency? 8000\n" + MENU + "X\n" + MENU + "\n" + MENU + "\r\n"
+                  + MENU + "B\n"
                   "What is the lower cutoff frequency? 3000\n"
                   "What is the upper cutoff frequency? 3000\n"
                   "fir_design: upper cutoff frequency: enter a whole number of Hz from 0 to 4000"
@@ -303,19 +368,21 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
 
 TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
 {
-    const struct { const char* keys; int sent; int exit_status; int signal; } endings[] = {
-        {"\x03", 0, -1, SIGINT},  // Ctrl-C
-        {"\x1c", 0, -1, SIGQUIT}, // Ctrl-backslash
-        {"\x04", 0, 1, 0},        // Ctrl-D
-        {"", SIGTERM, -1, SIGTERM},
-        {"", SIGHUP, -1, SIGHUP},
+    const Preparation ignore_interrupt = [] { signal(SIGINT, SIG_IGN); };
+    const struct { const char* keys; int sent; int exit_status; int signal; Preparation prepare; } endings[] = {
+        {"\x03", 0, -1, SIGINT, nullptr},  // Ctrl-C
+        {"\x1c", 0, -1, SIGQUIT, nullptr}, // Ctrl-backslash
+        {"\x04", 0, 1, 0, nullptr},        // Ctrl-D
+        {"", SIGTERM, -1, SIGTERM, nullptr},
+        {"", SIGHUP, -1, SIGHUP, nullptr},
+        {"\x03\x04", 0, 1, 0, ignore_interrupt},  // ignored by whoever started it: stays ignored
     };
     for (const auto& ending : endings) {
         const Folder folder;
         folder.write_output_file("earlier\n");
-        const Outcome outcome = run(Channel::Terminal, folder,
-                                    {{"frequency? ", "8000\n"}, {"filter type ", ending.keys, ending.sent}});
-        EXPECT_EQ(outcome.exit_status, ending.exit_status);
+        const Outcome outcome = run_at_terminal(folder,
+            {{"frequency? ", "8000\n"}, {"filter type ", ending.keys, ending.sent}}, false, ending.prepare);
+        EXPECT_EQ(outcome.exit_status, ending.exit_status) << ending.signal;
         EXPECT_EQ(outcome.signal, ending.signal);
         EXPECT_TRUE(in_line_mode(outcome.final_mode)) << ending.signal;
         EXPECT_EQ(folder.output_file(), "earlier\n");
@@ -353,6 +420,9 @@ TEST(EndToEnd, PipedAnswersOutsideTheirRangesEndTheRunAndKeepTheFile)
                                  "24000 other than the lower cutoff frequency, 500"},
         {"48000\nL\n12000\n6450\n", "stop band attenuation: enter a whole number of dB from 0 to 6449"},
         {"48000\nL\n12000\n60dB\n101\n", "stop band attenuation: enter a whole number of dB from 0 to 6449"},
+        {"48000\nL\n12000\n60 dB\n101\n", "stop band attenuation: enter a whole number of dB from 0 to 6449"},
+        {"48000 Hz\nL\n12000\n60\n101\n", "sample rate: enter a whole number of Hz from 2 to 2147483647"},
+        {"48000\nL x\n12000\n60\n101\n", "filter type: enter L, H or B"},
         {"48000\nL\n12000\n60\n1\n", "number of coefficients: enter a whole number from 2 to 2049"},
         {"48000\nL\n12000\n60\n2050\n", "number of coefficients: enter a whole number from 2 to 2049"},
         {"", "input ended before the last answer; no file written"},
@@ -375,7 +445,8 @@ TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
     // The extremes of every range are accepted.
     ASSERT_EQ(run(Channel::Pipe, folder, {{"", "2\nL\n1\n6449\n2049\n"}}).exit_status, 0);
     ASSERT_EQ(chmod((folder.path + "/filter_coefficients.c").c_str(), 0640), 0);
-    EXPECT_EQ(run(Channel::Pipe, folder, {{"", "8000\nh\n1000 0 3"}}).exit_status, 0);
+    // A byte-order mark and CR LF line ends, as a Windows editor saves answers.
+    EXPECT_EQ(run(Channel::Pipe, folder, {{"", "\xEF\xBB\xBF" "8000\r\nh\r\n1000\r\n0\r\n3"}}).exit_status, 0);
     EXPECT_EQ(folder.output_file(), "int number_of_coefficients = 3;\nlong sample_rate = 8000;\n"
                                     "int delay_buffer[5];\nint coefficients[3] = {\n"
                                     "          -7375,\n          24575,\n          -7375 };\n");
@@ -390,6 +461,97 @@ TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
     EXPECT_EQ(outcome.exit_status, 1);
     EXPECT_EQ(outcome.errors, "fir_design: cannot write filter_coefficients.c: Is a directory\n");
     EXPECT_EQ(std::system(("test $(ls -A '" + blocked.path + "' | wc -l) = 1").c_str()), 0);
+}
+
+// The user the permission cases run as when the tests run as root: nobody.
+constexpr uid_t UNPRIVILEGED = 65534;
+
+void run_unprivileged()
+{
+    if (geteuid() == 0
+        && (setgroups(0, nullptr) != 0 || setgid(UNPRIVILEGED) != 0 || setuid(UNPRIVILEGED) != 0)) {
+        _exit(126);
+    }
+}
+
+// Everything in a folder, down to the last byte and nanosecond: what a run
+// that writes nothing must leave as it found it.
+std::string snapshot(const Folder& folder)
+{
+    const Folder scratch;
+    folder.shell("ls -lAR --full-time . > '" + scratch.path + "/list'; find . -type f | sort | "
+                 "xargs cat >> '" + scratch.path + "/list'");
+    return read_file(scratch.path + "/list");
+}
+
+const std::vector<Step> LONGEST_LOW_PASS = {{"", "48000\nL\n12000\n60\n2049\n"}};
+
+TEST(FileSafety, AFileThatCannotBeWrittenIsReportedAndNothingChanges)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "the cases give files to another user: run as root";
+    const struct { const char* setup; Preparation prepare; const char* message; } cases[] = {
+        {"", [] { const rlimit small{4096, 4096}; setrlimit(RLIMIT_FSIZE, &small); },
+         "cannot write filter_coefficients.c: File too large"},
+        {"chown -R 65534 . && chmod 0444 filter_coefficients.c", run_unprivileged,
+         "cannot write filter_coefficients.c: Permission denied"},
+        {"chown 65534 . && chmod 0644 filter_coefficients.c", run_unprivileged,   // root's file
+         "cannot write filter_coefficients.c: Permission denied"},
+        {"mkdir into && mv filter_coefficients.c into/ && ln -s into filter_coefficients.c", nullptr,
+         "cannot write filter_coefficients.c: Is a directory"},
+        {"mv filter_coefficients.c a.c && ln -s b.c c.c && ln -s c.c b.c && ln -s b.c filter_coefficients.c",
+         nullptr, "cannot write filter_coefficients.c: Too many levels of symbolic links"},
+        {"rm filter_coefficients.c && mkfifo filter_coefficients.c", nullptr,
+         "cannot write filter_coefficients.c: not a regular file"},
+        {"", [] { dup2(open("/dev/full", O_WRONLY), 1); },
+         "cannot write to standard output: No space left on device"},
+        {"", [] { dup2(open(".", O_RDONLY), 0); }, "cannot read standard input: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        const Folder folder;
+        folder.write_output_file("earlier\n");
+        ASSERT_TRUE(folder.shell(c.setup)) << c.setup;
+        const std::string before = snapshot(folder);
+        const Outcome outcome = run_through_pipe(folder, LONGEST_LOW_PASS, c.prepare);
+        EXPECT_EQ(outcome.exit_status, 1) << c.message;
+        EXPECT_EQ(outcome.errors, std::string("fir_design: ") + c.message + "\n");
+        EXPECT_EQ(snapshot(folder), before) << c.message;
+    }
+}
+
+TEST(FileSafety, LinksAndFilesThatCannotBeReplacedAreWrittenThrough)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "the cases give files to another user: run as root";
+    const char* const written = "grep -q 'coefficients = 2049' ";
+    const struct { const char* setup; Preparation prepare; std::string check; } cases[] = {
+        // A folder its user may not write, holding a file it may: rewritten in place.
+        {"chown 65534 filter_coefficients.c && ls -i filter_coefficients.c > ../inode.$$ && "
+         "mv ../inode.$$ inode && chmod 0555 .", run_unprivileged,
+         std::string(written) + "filter_coefficients.c && ls -i filter_coefficients.c | cmp - inode"},
+        // A link into another folder, through a relative link there: the links stay,
+        // the target gets the text beside it and keeps its mode.
+        {"mkdir -p a/b && mv filter_coefficients.c a/b/t.c && chmod 0640 a/b/t.c && "
+         "ln -s b/t.c a/link && ln -s a/link filter_coefficients.c", nullptr,
+         std::string(written) + "a/b/t.c && [ -L a/link ] && [ -L filter_coefficients.c ] && "
+         "[ $(stat -c %a a/b/t.c) = 640 ] && [ $(ls -A a/b) = t.c ]"},
+        // A dangling link: its target is created.
+        {"mkdir a && rm filter_coefficients.c && ln -s a/new.c filter_coefficients.c", nullptr,
+         std::string(written) + "a/new.c && [ -L filter_coefficients.c ]"},
+        // Another name of the same file sees the new text.
+        {"ln filter_coefficients.c other.c", nullptr,
+         std::string(written) + "other.c && [ $(stat -c %h other.c) = 2 ]"},
+        // Root keeps the owner and group, and never the special bits.
+        {"chown 65534:65534 filter_coefficients.c && chmod 6755 filter_coefficients.c", nullptr,
+         std::string(written) + "filter_coefficients.c && "
+         "[ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:65534:755 ]"},
+    };
+    for (const auto& c : cases) {
+        const Folder folder;
+        folder.write_output_file("earlier\n");
+        ASSERT_TRUE(folder.shell(c.setup)) << c.setup;
+        const Outcome outcome = run_through_pipe(folder, LONGEST_LOW_PASS, c.prepare);
+        EXPECT_EQ(outcome.exit_status, 0) << c.setup << "\n" << outcome.errors;
+        EXPECT_TRUE(folder.shell(c.check)) << c.check;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "frontend/console.h"
 #include "frontend/design_derivation.h"
 #include "frontend/fixed_point.h"
+#include "tests/design_record.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ TEST(Derivation, BandEdgesFollowTheFilterType)
         design.cutoff = c.cutoff;
         design.lower_cutoff = c.lower;
         design.upper_cutoff = c.upper;
-        derive_design_values(design);
+        derive_design_values(design, *filter_type_of_key(c.key));
         EXPECT_EQ(design.lower_cutoff, c.want_lower) << c.key;
         EXPECT_EQ(design.upper_cutoff, c.want_upper) << c.key;
         EXPECT_EQ(design.lower_edge, c.lower_edge) << c.key;
@@ -44,11 +45,7 @@ TEST(Derivation, HalfLengthAndParity)
     const struct { int taps; bool odd; int half; } cases[] = {
         {2049, true, 1025}, {2048, false, 1024}, {4, false, 2}, {2, false, 1}, {3, true, 2}};
     for (const auto& c : cases) {
-        FilterDesign design{};
-        design.sample_rate = 8000;
-        design.filter_type = 'L';
-        design.number_of_coefficients = c.taps;
-        derive_design_values(design);
+        const FilterDesign design = design_record('L', 8000, 1000, 0, c.taps);
         EXPECT_EQ(design.odd_length, c.odd) << c.taps;
         EXPECT_EQ(design.half_length, c.half) << c.taps;
     }
@@ -62,20 +59,23 @@ TEST(Derivation, MenuKeysInEitherCase)
     for (char other : {'x', '\r', '\n', 'P', '\0'}) EXPECT_FALSE(filter_type_of_key(other));
 }
 
-TEST(ReadInteger, AcceptsWhatPercentDReadsAndRefusesWhatItHalfReads)
+TEST(ReadInteger, TakesALineHoldingOneNumberAndRefusesAnyOtherWholeLine)
 {
     const struct { const char* text; AnswerStatus status; int value; const char* left; } cases[] = {
-        {"48000\n", AnswerStatus::Accepted, 48000, "\n"},
-        {"  \n\t-12 7\n", AnswerStatus::Accepted, -12, " 7\n"},
+        {"48000\n2\n", AnswerStatus::Accepted, 48000, "2\n"},
+        {"  \n\n\t-12 \t\r\n7\n", AnswerStatus::Accepted, -12, "7\n"},
         {"+5", AnswerStatus::Accepted, 5, ""},
-        {"2147483647\n", AnswerStatus::Accepted, 2147483647, "\n"},
-        {"-2147483648\n", AnswerStatus::Accepted, INT32_MIN, "\n"},
-        {"2147483648\n", AnswerStatus::Refused, 0, "\n"},
-        {"99999999999999999999\n", AnswerStatus::Refused, 0, "\n"},
-        {"12.5\n", AnswerStatus::Refused, 0, ".5\n"},
-        {"60dB\n", AnswerStatus::Refused, 0, "dB\n"},
-        {"abc\n", AnswerStatus::Refused, 0, "abc\n"},
-        {"-\n", AnswerStatus::Refused, 0, "\n"},
+        {"\xEF\xBB\xBF" "8000\r\n", AnswerStatus::Accepted, 8000, ""},  // a byte-order mark
+        {"2147483647\n", AnswerStatus::Accepted, 2147483647, ""},
+        {"-2147483648\n", AnswerStatus::Accepted, INT32_MIN, ""},
+        {"2147483648\n7\n", AnswerStatus::Refused, 0, "7\n"},
+        {"99999999999999999999\n", AnswerStatus::Refused, 0, ""},
+        {"12.5\n7\n", AnswerStatus::Refused, 0, "7\n"},
+        {"48000 Hz\nL\n", AnswerStatus::Refused, 0, "L\n"},
+        {"60 7\n", AnswerStatus::Refused, 0, ""},
+        {"abc\n", AnswerStatus::Refused, 0, ""},
+        {"-\n", AnswerStatus::Refused, 0, ""},
+        {"\xEF\n7\n", AnswerStatus::Refused, 0, "7\n"},  // a broken mark
         {" \n\n", AnswerStatus::EndOfInput, 0, ""},
         {"", AnswerStatus::EndOfInput, 0, ""},
     };
@@ -116,14 +116,9 @@ std::string coefficient_text(int taps, const Coefficients& coefficients)
     FilterDesign design{};
     design.sample_rate = 8000;
     design.number_of_coefficients = taps;
-    char* text = nullptr;
-    size_t size = 0;
-    std::FILE* file = open_memstream(&text, &size);
-    EXPECT_TRUE(write_coefficient_text(file, design, coefficients));
-    std::fclose(file);
-    std::string result(text, size);
-    std::free(text);
-    return result;
+    static CoefficientText text;
+    EXPECT_TRUE(format_coefficient_text(design, coefficients, text));
+    return std::string(text.characters.data(), text.length);
 }
 
 TEST(CoefficientText, DeclaresTheTableAndALongerDelayLine)
@@ -145,13 +140,19 @@ TEST(CoefficientText, DeclaresTheTableAndALongerDelayLine)
               "          -3 };\n");
 }
 
-TEST(CoefficientText, ReportsAFailedWrite)
+TEST(CoefficientText, TheLongestTextFits)
 {
-    std::FILE* full = std::fopen("/dev/full", "w");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    EXPECT_FALSE(write_coefficient_text(full, FilterDesign{1, 'L', 0, 0, 0, 0, 3}, Coefficients{}));
-    std::fclose(full);
+    Coefficients widest{};
+    widest.fill(INT32_MIN);
+    FilterDesign design{};
+    design.sample_rate = INT32_MIN;
+    design.number_of_coefficients = MAX_COEFFICIENTS;
+    static CoefficientText text;
+    EXPECT_TRUE(format_coefficient_text(design, widest, text));
+    EXPECT_EQ(text.length, std::strlen(text.characters.data()));
+    EXPECT_GT(text.length, MAX_COEFFICIENT_TEXT - 200);
+    design.number_of_coefficients = MAX_COEFFICIENTS + 1;
+    EXPECT_FALSE(format_coefficient_text(design, widest, text));
 }
 
 }  // namespace

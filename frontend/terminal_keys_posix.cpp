@@ -52,13 +52,24 @@ void end_run_by_signal(int signal_number)
     raise_with_default_action(signal_number);
 }
 
+// Installs `handler` for the signal unless the signal is ignored: whoever
+// started the program chose that (a script's `trap "" INT`, nohup), and it
+// holds for the whole run. *previous receives the action found.
 void install_handler(int signal_number, void (*handler)(int), struct sigaction* previous)
 {
     struct sigaction action {};
+    sigaction(signal_number, nullptr, &action);
+    if (previous != nullptr) {
+        *previous = action;
+    }
+    if (action.sa_handler == SIG_IGN) {
+        return;
+    }
+    action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: the key read sees EINTR and reads again
-    sigaction(signal_number, &action, previous);
+    sigaction(signal_number, &action, nullptr);
 }
 
 void suspend_with_terminal_restored(int /*signal_number*/)
@@ -77,6 +88,11 @@ void suspend_with_terminal_restored(int /*signal_number*/)
 }
 
 }  // namespace
+
+int keyboard_on_standard_input()
+{
+    return isatty(STDIN_FILENO) != 0 ? STDIN_FILENO : -1;
+}
 
 bool begin_key_reading(int terminal_fd)
 {

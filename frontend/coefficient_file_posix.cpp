@@ -1,0 +1,263 @@
+// The coefficient file on POSIX systems. The text goes to a temporary file
+// beside its target, which is flushed to disk and renamed over the target,
+// so that the target is replaced whole or not at all. Where the target
+// cannot be replaced by another file (its folder may not be written, or the
+// file has other names that must see the new text), it is rewritten in
+// place instead, as opening it for writing would.
+#include "frontend/coefficient_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "frontend/ending_signals.h"
+
+#ifndef PATH_MAX
+#define PATH_MAX 4096
+#endif
+
+namespace {
+
+// Links followed from the output's name to its target before giving up, as
+// the system itself does on a loop.
+constexpr int MAX_LINKS_FOLLOWED = 40;
+
+struct Path {
+    char text[PATH_MAX];
+};
+
+// errno after a failed call, never 0, so that a failure is never reported
+// as success.
+int last_error()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+// Follows symbolic links from COEFFICIENT_FILE_NAME to where the text
+// belongs: the first name that is not a link, or the missing target of a
+// dangling link, which is then created. A relative link is read from the
+// folder that holds it. Returns 0 or an errno value.
+int resolve_target(Path& target)
+{
+    std::snprintf(target.text, sizeof target.text, "%s", COEFFICIENT_FILE_NAME);
+    for (int followed = 0; followed <= MAX_LINKS_FOLLOWED; ++followed) {
+        struct stat status {};
+        if (lstat(target.text, &status) != 0) {
+            return errno == ENOENT ? 0 : last_error();
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            return 0;
+        }
+        char link[PATH_MAX];
+        const ssize_t length = readlink(target.text, link, sizeof link);
+        if (length < 0) {
+            return last_error();
+        }
+        const std::size_t link_length = static_cast<std::size_t>(length);
+        const char* slash = std::strrchr(target.text, '/');
+        const std::size_t folder_length =
+            link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - target.text) + 1;
+        if (folder_length + link_length >= sizeof target.text) {
+            return ENAMETOOLONG;
+        }
+        std::memcpy(target.text + folder_length, link, link_length);
+        target.text[folder_length + link_length] = '\0';
+    }
+    return ELOOP;
+}
+
+// Writes `size` bytes from `bytes` at `offset`, resuming after a short write
+// or an interruption. Returns 0 or an errno value.
+int write_all_at(int descriptor, const char* bytes, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t written = pwrite(descriptor, bytes, size, offset);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? last_error() : EIO;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    return 0;
+}
+
+// What a plain create gives a new file: 0666 less the umask.
+mode_t new_file_mode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes the text to a new temporary file beside `target` and renames it over
+// the target. The new file gets the permission bits of the file it replaces
+// (`existing`; never its set-user-ID, set-group-ID or sticky bits) and, as
+// far as the runner may give them, its owner and group; without `existing`
+// it is created as a plain create would. The temporary is removed on any
+// failure. *forbidden is set when the folder allows neither the temporary nor
+// the rename, so that the file can still be rewritten in place.
+int replace_through_temporary(const Path& target, const struct stat* existing,
+                              const CoefficientText& text, bool* forbidden)
+{
+    const char* slash = std::strrchr(target.text, '/');
+    const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
+    Path temporary{};
+    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s.%s.XXXXXX",
+                                          folder_length, target.text, target.text + folder_length);
+    if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
+        return ENAMETOOLONG;
+    }
+    const int descriptor = mkstemp(temporary.text);
+    if (descriptor < 0) {
+        const int error = last_error();
+        *forbidden = error == EACCES || error == EPERM;
+        return error;
+    }
+    mode_t mode = new_file_mode();
+    if (existing != nullptr) {
+        // Only root may give a file away; anyone may keep a group they are in.
+        if (fchown(descriptor, existing->st_uid, existing->st_gid) != 0
+            && fchown(descriptor, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+            // The new file stays the runner's, as any file the runner creates.
+        }
+        mode = existing->st_mode & 0777;
+    }
+    int error = fchmod(descriptor, mode) != 0 ? last_error() : 0;
+    if (error == 0) {
+        error = write_all_at(descriptor, text.characters.data(), text.length, 0);
+    }
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    if (close(descriptor) != 0 && error == 0) {
+        error = last_error();
+    }
+    if (error == 0 && std::rename(temporary.text, target.text) != 0) {
+        error = last_error();
+        *forbidden = error == EACCES || error == EPERM;
+    }
+    if (error != 0) {
+        unlink(temporary.text);
+    }
+    return error;
+}
+
+// Writes the text over the file open on `descriptor`, `old_size` bytes long,
+// and cuts the file to the text's length. Not whole-or-nothing, but the
+// failures that come from the file's size are found before a byte of the old
+// text is overwritten: the size limit is checked first, and the part of the
+// text beyond the old end is written first and taken back if it fails.
+int rewrite_in_place(int descriptor, off_t old_size, const CoefficientText& text)
+{
+    const off_t length = static_cast<off_t>(text.length);
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && text.length > limit.rlim_cur) {
+        return EFBIG;
+    }
+    if (length > old_size) {
+        const int error = write_all_at(descriptor, text.characters.data() + old_size,
+                                       static_cast<std::size_t>(length - old_size), old_size);
+        if (error != 0) {
+            if (ftruncate(descriptor, old_size) != 0) {
+                // The old text is still whole; only its new tail stays.
+            }
+            return error;
+        }
+    }
+    const std::size_t head = static_cast<std::size_t>(length < old_size ? length : old_size);
+    int error = write_all_at(descriptor, text.characters.data(), head, 0);
+    if (error == 0 && ftruncate(descriptor, length) != 0) {
+        error = last_error();
+    }
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    return error;
+}
+
+// Puts the text where COEFFICIENT_FILE_NAME leads, as the file's contract
+// says. Returns 0, an errno value or NOT_A_REGULAR_FILE.
+int write_text(const CoefficientText& text)
+{
+    Path target{};
+    int error = resolve_target(target);
+    if (error != 0) {
+        return error;
+    }
+    bool forbidden = false;
+    struct stat existing {};
+    if (stat(target.text, &existing) != 0) {
+        return errno == ENOENT ? replace_through_temporary(target, nullptr, text, &forbidden)
+                               : last_error();
+    }
+    if (S_ISDIR(existing.st_mode)) {
+        return EISDIR;
+    }
+    if (!S_ISREG(existing.st_mode)) {
+        return NOT_A_REGULAR_FILE;
+    }
+    // Opening the file for writing asks the system itself whether its user
+    // may write it (root may write a read-only file, as with any editor).
+    const int descriptor = open(target.text, O_WRONLY | O_NOCTTY);
+    if (descriptor < 0) {
+        return last_error();
+    }
+    // A file with other names is rewritten in place, so that all of them
+    // see the new text.
+    if (existing.st_nlink == 1) {
+        error = replace_through_temporary(target, &existing, text, &forbidden);
+    }
+    if (existing.st_nlink > 1 || forbidden) {
+        error = rewrite_in_place(descriptor, existing.st_size, text);
+    }
+    if (close(descriptor) != 0 && error == 0) {
+        error = last_error();
+    }
+    return error;
+}
+
+}  // namespace
+
+int write_coefficient_file(const FilterDesign& design, const Coefficients& coefficients)
+{
+    static CoefficientText text;  // 47 KiB, off the stack
+    if (!format_coefficient_text(design, coefficients, text)) {
+        return EOVERFLOW;
+    }
+
+    // Hold back the signals that end a run until the temporary is either
+    // renamed or removed, so that none is left behind; and take a file-size
+    // limit as the error EFBIG rather than as SIGXFSZ, which would end the run
+    // with the temporary in place. An ignored SIGXFSZ stays ignored.
+    sigset_t ending_signals;
+    sigset_t previous_mask;
+    sigemptyset(&ending_signals);
+    for (const int signal_number : ENDING_SIGNALS) {
+        sigaddset(&ending_signals, signal_number);
+    }
+    sigprocmask(SIG_BLOCK, &ending_signals, &previous_mask);
+    struct sigaction ignore {};
+    struct sigaction previous_size_action {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &previous_size_action);
+
+    const int error = write_text(text);
+
+    sigaction(SIGXFSZ, &previous_size_action, nullptr);
+    sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+    return error;
+}
