@@ -1,23 +1,32 @@
-# A thin front over CMake: `make run` builds and starts the tool in this
-# folder, `make test` builds and runs every test, `make install` puts the
-# tool on the PATH (PREFIX=/usr/local by default). `make check` runs the
-# reliability gates on top: sanitizers, fuzzing and static analysis.
-# `make bench` times the design stages; `make measure` counts the
-# instructions and memory of a whole run against a plain C floor program.
-# `make plot` draws the README's response figure; `make reach` prints its
-# table of requested against achieved attenuation.
+# A thin front over CMake: `make run` builds the tool alone and starts it in
+# this folder, `make test` builds and runs every test, `make install` puts
+# the tool and its manual page under PREFIX (/usr/local by default).
+# `make check` runs the reliability gates on top: sanitizers, fuzzing and
+# static analysis. `make windows` cross-compiles fir_design.exe with
+# MinGW-w64 and `make windows-test` tests it under wine. `make bench` times
+# the design stages; `make measure` counts the instructions and memory of a
+# whole run against a plain C floor program. `make plot` draws the README's
+# response figure; `make reach` prints its table of requested against
+# achieved attenuation.
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: build run test install sanitize fuzz lint check bench measure plot reach clean
+.PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean \
+        windows windows-test
 
-build:
+configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
-	cmake --build $(BUILD) -j2
 
-run: build
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# The tool alone, so that its first question comes without the tests built.
+run: configure
+	cmake --build $(BUILD) -j$(JOBS) --target fir_design
 	$(BUILD)/fir_design
 
 test: build
@@ -33,14 +42,16 @@ sanitize:
 # The whole dialogue under libFuzzer for FUZZ_SECONDS, from the seed corpus.
 fuzz:
 	CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_FLAGS) -DFIR_DESIGN_FUZZ=ON -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j2 --target fuzz_dialogue
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_dialogue
 	rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
 	build-fuzz/fuzz/fuzz_dialogue -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  -artifact_prefix=$(CURDIR)/build-fuzz/ $(CURDIR)/build-fuzz/corpus $(CURDIR)/fuzz/corpus
 
 # clang-tidy with the checks in .clang-tidy, and cppcheck; any finding fails.
+# The Windows sources are checked by cppcheck alone: clang-tidy reads this
+# build's compile commands, which are POSIX ones.
 lint: build
-	clang-tidy -p $(BUILD) --quiet design/*.cpp frontend/*.cpp
+	clang-tidy -p $(BUILD) --quiet design/*.cpp $(filter-out %_windows.cpp,$(wildcard frontend/*.cpp))
 	cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
 	  --quiet -I . design frontend
 
@@ -48,7 +59,7 @@ check: test sanitize fuzz lint
 
 build-bench:
 	cmake -S . -B build-bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DFIR_DESIGN_BENCH=ON -DBUILD_TESTING=OFF
-	cmake --build build-bench -j2
+	cmake --build build-bench -j$(JOBS)
 .PHONY: build-bench
 
 bench: build-bench
@@ -57,8 +68,18 @@ bench: build-bench
 measure: build-bench
 	bench/measure_run.sh build-bench
 
+# The Windows build: the program, its unit tests and, driven by this build's
+# end-to-end harness, its pipe and console tests, all run under wine.
+windows:
+	cmake -S . -B $(WINDOWS_BUILD) --toolchain cmake/x86_64-w64-mingw32.cmake $(CMAKE_FLAGS) \
+	  -DFIR_DESIGN_HOST_TESTS=$(CURDIR)/$(BUILD)/tests/fir_design_tests
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+
+windows-test: build windows
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
+
 clean:
-	rm -rf build build-sanitize build-fuzz build-bench
+	rm -rf $(BUILD) $(WINDOWS_BUILD) build-sanitize build-fuzz build-bench
 
 # The README's example design, drawn to PLOT (gnuplot, SVG).
 PLOT ?= docs/response.svg

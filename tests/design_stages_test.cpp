@@ -13,7 +13,8 @@ namespace {
 // sin(2 pi n f) / (pi n): the ideal low pass with cutoff f at offset n.
 double ideal_low_pass(double f, double n)
 {
-    return std::sin(2 * M_PI * n * f) / (M_PI * n);
+    const double pi = std::acos(-1.0);
+    return std::sin(2 * pi * n * f) / (pi * n);
 }
 
 TEST(IdealResponse, MatchesTheClosedFormsOfEachFilterType)

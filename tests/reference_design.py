@@ -5,7 +5,9 @@ for byte over many designs.
 
 Usage: reference_design.py FIR_DESIGN_BINARY
 Runs the program through a pipe in a scratch folder for each design below
-and compares its "filter_coefficients.c" with the one computed here.
+and compares its "filter_coefficients.c" with the one computed here. With
+FIR_DESIGN_EMULATOR set (wine), the program is the Windows build, run
+through it, and every line of its file must end in CR LF.
 Python floats are IEEE doubles and math's sin, cos, exp, sqrt and pow are
 the C library's, so both sides must agree to the last bit.
 """
@@ -105,16 +107,20 @@ def random_designs(count):
 
 def main():
     binary = os.path.abspath(sys.argv[1])
+    emulator = os.environ.get("FIR_DESIGN_EMULATOR")
+    command = [emulator, binary] if emulator else [binary]
+    line_end = "\r\n" if emulator else "\n"
     failed = 0
     designs = DESIGNS + random_designs(150)
     for rate, kind, edges, attenuation, n in designs:
         answers = "%d\n%s\n%s\n%d\n%d\n" % (rate, kind, "\n".join(map(str, edges)), attenuation, n)
         with tempfile.TemporaryDirectory() as folder:
-            run = subprocess.run([binary], input=answers.encode(), cwd=folder,
-                                 capture_output=True, timeout=30)
+            with open(os.path.join(folder, "out"), "w") as out:
+                run = subprocess.run(command, input=answers.encode(), cwd=folder,
+                                     stdout=out, stderr=out, timeout=60)
             path = os.path.join(folder, "filter_coefficients.c")
-            got = open(path).read() if os.path.exists(path) else "(no file)"
-        want = expected_file(rate, kind.upper(), edges, attenuation, n)
+            got = open(path, "rb").read().decode() if os.path.exists(path) else "(no file)"
+        want = expected_file(rate, kind.upper(), edges, attenuation, n).replace("\n", line_end)
         if run.returncode != 0 or got != want:
             failed += 1
             print("MISMATCH for %r: exit %d" % (answers, run.returncode))
