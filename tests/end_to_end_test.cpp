@@ -50,12 +50,20 @@ const char* emulator()
     return named != nullptr && *named != '\0' ? named : nullptr;
 }
 
+// Whether the program under test is a Windows build, whose text ends lines
+// in CR LF and whose console is not a POSIX terminal.
+bool windows_program()
+{
+    const std::string name = program();
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0;
+}
+
 // The Windows build ends every line it writes with CR LF. Its text is
 // compared in the LF form after checking that every line end is CR LF;
 // text with any other line end is marked so that the comparison fails.
 std::string with_lf_line_ends(std::string text)
 {
-    if (emulator() == nullptr) return text;
+    if (!windows_program()) return text;
     for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
         if (at == 0 || text[at - 1] != '\r') return "(not CR LF) " + text;
         text.erase(at - 1, 1);
@@ -65,7 +73,7 @@ std::string with_lf_line_ends(std::string text)
 
 std::string with_platform_line_ends(std::string text)
 {
-    for (size_t at = text.find('\n'); emulator() != nullptr && at != std::string::npos;
+    for (size_t at = text.find('\n'); windows_program() && at != std::string::npos;
          at = text.find('\n', at + 2)) {
         text.insert(at, "\r");
     }
@@ -184,7 +192,7 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
 // and ends lines in CR CR LF.
 std::string visible(const std::string& screen)
 {
-    if (emulator() == nullptr) return screen;
+    if (!windows_program()) return screen;
     std::string text;
     for (size_t at = 0; at < screen.size();) {
         size_t digits = 0;
@@ -290,7 +298,7 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
         tcgetattr(terminal, &mode);
         // Wine's console takes the terminal out of line mode when it reads;
         // a key typed before that would be echoed by the terminal itself.
-        for (int tries = 0; emulator() != nullptr && (mode.c_lflag & ECHO) && tries < 500; ++tries) {
+        for (int tries = 0; windows_program() && (mode.c_lflag & ECHO) && tries < 500; ++tries) {
             usleep(10000);
             tcgetattr(terminal, &mode);
         }
@@ -359,7 +367,7 @@ TEST(EndToEnd, PipeAndTerminalGiveTheSameDialogueAndFile)
     EXPECT_NE(file.find("\n          16383,\n"), std::string::npos);  // the centre, 0.5
     EXPECT_EQ(file.compare(file.size() - tail.size(), tail.size(), tail), 0);
 
-    if (emulator() != nullptr) return;  // its console has a test of its own
+    if (windows_program()) return;  // its console has a test of its own
     const Folder typed;
     const Outcome terminal_run = run(Channel::Terminal, typed, LOW_PASS_101);
     EXPECT_EQ(terminal_run.exit_status, 0);
@@ -373,7 +381,7 @@ TEST(EndToEnd, PipeAndTerminalGiveTheSameDialogueAndFile)
 
 TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
 {
-    if (emulator() != nullptr) GTEST_SKIP() << "a POSIX terminal only";
+    if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
     const Folder folder;
     const Outcome outcome = run(Channel::Terminal, folder,
         {{"frequency? ", "8000 Hz\n"},                  // one number a line: asked again
@@ -411,7 +419,7 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
 
 TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
 {
-    if (emulator() != nullptr) GTEST_SKIP() << "a POSIX terminal only";
+    if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
     const Preparation ignore_interrupt = [] { signal(SIGINT, SIG_IGN); };
     const struct { const char* keys; int sent; int exit_status; int signal; Preparation prepare; } endings[] = {
         {"\x03", 0, -1, SIGINT, nullptr},  // Ctrl-C
@@ -435,7 +443,7 @@ TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
 
 TEST(EndToEnd, CtrlZAtTheMenuSuspendsInLineModeAndTheMenuGoesOnAfterwards)
 {
-    if (emulator() != nullptr) GTEST_SKIP() << "a POSIX terminal only";
+    if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
     const Folder folder;
     const Outcome outcome = run_at_terminal(folder,
         {{"frequency? ", "8000\n"}, {"filter type ", "\x1a"},
@@ -497,7 +505,7 @@ TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
                                     "          -7375,\n          24575,\n          -7375 };\n");
     struct stat replaced {};
     stat((folder.path + "/filter_coefficients.c").c_str(), &replaced);
-    if (emulator() == nullptr) {
+    if (!windows_program()) {
         EXPECT_EQ(replaced.st_mode & 07777, 0640u);
     }
 
@@ -535,7 +543,7 @@ const std::vector<Step> LONGEST_LOW_PASS = {{"", "48000\nL\n12000\n60\n2049\n"}}
 
 TEST(FileSafety, AFileThatCannotBeWrittenIsReportedAndNothingChanges)
 {
-    if (emulator() != nullptr) GTEST_SKIP() << "POSIX files only";
+    if (windows_program()) GTEST_SKIP() << "POSIX files only";
     if (geteuid() != 0) GTEST_SKIP() << "the cases give files to another user: run as root";
     const struct { const char* setup; Preparation prepare; const char* message; } cases[] = {
         {"", [] { const rlimit small{4096, 4096}; setrlimit(RLIMIT_FSIZE, &small); },
@@ -568,7 +576,7 @@ TEST(FileSafety, AFileThatCannotBeWrittenIsReportedAndNothingChanges)
 
 TEST(FileSafety, LinksAndFilesThatCannotBeReplacedAreWrittenThrough)
 {
-    if (emulator() != nullptr) GTEST_SKIP() << "POSIX files only";
+    if (windows_program()) GTEST_SKIP() << "POSIX files only";
     if (geteuid() != 0) GTEST_SKIP() << "the cases give files to another user: run as root";
     const char* const written = "grep -q 'coefficients = 2049' ";
     const struct { const char* setup; Preparation prepare; std::string check; } cases[] = {
@@ -607,7 +615,7 @@ TEST(FileSafety, LinksAndFilesThatCannotBeReplacedAreWrittenThrough)
 // is a key there, not job control, so the terminal passes it on.
 TEST(WindowsConsole, TheMenuKeyComesFromTheConsoleWithoutEchoAndTheFileHasCrLf)
 {
-    if (emulator() == nullptr) GTEST_SKIP() << "the Windows build under wine only";
+    if (!windows_program()) GTEST_SKIP() << "the Windows build under wine only";
     const Preparation ctrl_z_as_a_key = [] {
         termios mode{};
         tcgetattr(0, &mode);

@@ -5,9 +5,9 @@ for byte over many designs.
 
 Usage: reference_design.py FIR_DESIGN_BINARY
 Runs the program through a pipe in a scratch folder for each design below
-and compares its "filter_coefficients.c" with the one computed here. With
-FIR_DESIGN_EMULATOR set (wine), the program is the Windows build, run
-through it, and every line of its file must end in CR LF.
+and compares its "filter_coefficients.c" with the one computed here. A
+Windows build (a program ending in .exe) must end every line in CR LF; it
+is started through FIR_DESIGN_EMULATOR (wine) when that is set.
 Python floats are IEEE doubles and math's sin, cos, exp, sqrt and pow are
 the C library's, so both sides must agree to the last bit.
 """
@@ -109,7 +109,7 @@ def main():
     binary = os.path.abspath(sys.argv[1])
     emulator = os.environ.get("FIR_DESIGN_EMULATOR")
     command = [emulator, binary] if emulator else [binary]
-    line_end = "\r\n" if emulator else "\n"
+    line_end = "\r\n" if binary.endswith(".exe") else "\n"
     failed = 0
     designs = DESIGNS + random_designs(150)
     for rate, kind, edges, attenuation, n in designs:
