@@ -151,6 +151,9 @@ TEST(CoefficientText, TheLongestTextFits)
     EXPECT_TRUE(format_coefficient_text(design, widest, text));
     EXPECT_EQ(text.length, std::strlen(text.characters.data()));
     EXPECT_GT(text.length, MAX_COEFFICIENT_TEXT - 200);
+    const std::string head = "int number_of_coefficients = 2049;\nlong sample_rate = -2147483648;\n"
+                             "int delay_buffer[2051];\nint coefficients[2049] = {\n          -2147483648,\n";
+    EXPECT_EQ(std::string(text.characters.data(), head.size()), head);
     design.number_of_coefficients = MAX_COEFFICIENTS + 1;
     EXPECT_FALSE(format_coefficient_text(design, widest, text));
 }
