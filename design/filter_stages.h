@@ -30,7 +30,10 @@ double kaiser_beta(int stop_band_attenuation);
 
 // Modified Bessel function of the first kind, order 0, at any finite x, by
 // the polynomial approximations 9.8.1 (|x| < 3.75) and 9.8.2 (|x| >= 3.75)
-// of Abramowitz and Stegun (relative error below 2e-7). Infinite once exp(|x|)
+// of Abramowitz and Stegun. Their published bounds are absolute (9.8.2's on
+// sqrt(x) exp(-x) I0(x), a function near 0.4); measured against the series
+// in 80-digit arithmetic, the relative error stays below 3.3e-8 under 3.75
+// and reaches 4.7e-7 near x = 99 above it. Infinite once exp(|x|)
 // overflows, from |x| of about 709.8.
 double bessel_i0(double x);
 

@@ -46,7 +46,8 @@ def i0(x):
     return (math.exp(ax) / math.sqrt(ax)) * p
 
 
-def expected_file(rate, kind, edges, attenuation, n):
+def design_taps(rate, kind, edges, attenuation, n):
+    """The n taps of a design in double precision, before scaling."""
     if kind == 'L':
         low, high = 0, edges[0]
     elif kind == 'H':
@@ -67,8 +68,11 @@ def expected_file(rate, kind, edges, attenuation, n):
     span = float((n - 1) * (n - 1))
     h = [v * (i0(beta * math.sqrt(1 - (4 * o) * o / span)) / i0(beta))
          for v, o in zip(h, offsets)]
-    taps = h[::-1] + h[(1 if n % 2 else 0):]
-    ints = [int(v * 32767.9) for v in taps]
+    return h[::-1] + h[(1 if n % 2 else 0):]
+
+
+def expected_file(rate, kind, edges, attenuation, n):
+    ints = [int(v * 32767.9) for v in design_taps(rate, kind, edges, attenuation, n)]
     lines = ["int number_of_coefficients = %d;" % n, "long sample_rate = %d;" % rate,
              "int delay_buffer[%d];" % (n + 2), "int coefficients[%d] = {" % n]
     lines += ["          %d," % v for v in ints[:-1]] + ["          %d };" % ints[-1]]
