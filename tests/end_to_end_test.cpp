@@ -4,7 +4,13 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#if defined(__APPLE__)
+#include <util.h>  // forkpty
+#elif defined(__FreeBSD__)
+#include <libutil.h>
+#else
 #include <pty.h>
+#endif
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
