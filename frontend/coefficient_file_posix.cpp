@@ -231,13 +231,8 @@ int write_text(const CoefficientText& text)
 
 }  // namespace
 
-int write_coefficient_file(const FilterDesign& design, const Coefficients& coefficients)
+int put_coefficient_text(const CoefficientText& text)
 {
-    static CoefficientText text;  // 47 KiB, off the stack
-    if (!format_coefficient_text(design, coefficients, text)) {
-        return EOVERFLOW;
-    }
-
     // Hold back the signals that end a run until the temporary is either
     // renamed or removed, so that none is left behind; and take a file-size
     // limit as the error EFBIG rather than as SIGXFSZ, which would end the run

@@ -109,12 +109,8 @@ int write_text(const CoefficientText& text)
 
 }  // namespace
 
-int write_coefficient_file(const FilterDesign& design, const Coefficients& coefficients)
+int put_coefficient_text(const CoefficientText& text)
 {
-    static CoefficientText text;  // 47 KiB, off the stack
-    if (!format_coefficient_text(design, coefficients, text)) {
-        return EOVERFLOW;
-    }
     // Ctrl-C and Ctrl-Break wait until the temporary is moved or removed, so
     // that none is left behind, and then end the run as they would have.
     SetConsoleCtrlHandler(hold_interrupt, TRUE);

@@ -1,3 +1,5 @@
+// The text of the coefficient file, the same on every platform.
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -66,6 +68,15 @@ bool format_coefficient_text(const FilterDesign& design, const Coefficients& coe
         fits = append_line(text, "          ", coefficients[i], ",\n");
     }
     return fits && append_line(text, "          ", coefficients[count - 1], " };\n");
+}
+
+int write_coefficient_file(const FilterDesign& design, const Coefficients& coefficients)
+{
+    static CoefficientText text;  // 47 KiB, off the stack
+    if (!format_coefficient_text(design, coefficients, text)) {
+        return EOVERFLOW;
+    }
+    return put_coefficient_text(text);
 }
 
 const char* describe_file_error(int error)
