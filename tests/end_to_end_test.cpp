@@ -22,6 +22,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,20 +42,18 @@ const char* const LAST_PROMPTS =
     "What is the stop band attenuation? "
     "How many coefficients do you want? (less than or equal to 2049) ";
 
+// An environment variable's value, or `otherwise` when it is unset or empty.
+const char* setting(const char* name, const char* otherwise)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : otherwise;
+}
+
 // The program under test: this build's fir_design, or the one named by
 // FIR_DESIGN_PROGRAM, started through FIR_DESIGN_EMULATOR when that is set
 // (the Windows build under wine).
-const char* program()
-{
-    const char* named = std::getenv("FIR_DESIGN_PROGRAM");
-    return named != nullptr && *named != '\0' ? named : FIR_DESIGN_BINARY;
-}
-
-const char* emulator()
-{
-    const char* named = std::getenv("FIR_DESIGN_EMULATOR");
-    return named != nullptr && *named != '\0' ? named : nullptr;
-}
+const char* program() { return setting("FIR_DESIGN_PROGRAM", FIR_DESIGN_BINARY); }
+const char* emulator() { return setting("FIR_DESIGN_EMULATOR", nullptr); }
 
 // Whether the program under test is a Windows build, whose text ends lines
 // in CR LF and whose console is not a POSIX terminal.
@@ -77,13 +76,11 @@ std::string with_lf_line_ends(std::string text)
     return text;
 }
 
-std::string with_platform_line_ends(std::string text)
+std::string with_platform_line_ends(const std::string& text)
 {
-    for (size_t at = text.find('\n'); windows_program() && at != std::string::npos;
-         at = text.find('\n', at + 2)) {
-        text.insert(at, "\r");
-    }
-    return text;
+    std::string platform;
+    for (const char c : text) platform += c == '\n' && windows_program() ? std::string("\r\n") : std::string(1, c);
+    return platform;
 }
 
 std::string read_file(const std::string& path)
@@ -199,24 +196,16 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
 std::string visible(const std::string& screen)
 {
     if (!windows_program()) return screen;
+    static const std::regex drawing("\x1b\\[\\?25[lh]|\x1b\\[K\x1b\\[([0-9]+)C|\r\r\n");
     std::string text;
-    for (size_t at = 0; at < screen.size();) {
-        size_t digits = 0;
-        if (screen.compare(at, 5, "\x1b[?25") == 0 && at + 5 < screen.size()) {
-            at += 6;
-        } else if (screen.compare(at, 5, "\x1b[K\x1b[") == 0
-                   && (digits = screen.find_first_not_of("0123456789", at + 5)) != std::string::npos
-                   && digits > at + 5 && screen[digits] == 'C') {
-            text.append(std::stoul(screen.substr(at + 5, digits - at - 5)), ' ');
-            at = digits + 1;
-        } else if (screen.compare(at, 3, "\r\r\n") == 0) {
-            text += '\n';
-            at += 3;
-        } else {
-            text += screen[at++];
-        }
+    auto drawn = screen.cbegin();
+    for (std::sregex_iterator at(screen.begin(), screen.end(), drawing), end; at != end; ++at) {
+        text.append(drawn, (*at)[0].first);
+        if ((*at)[1].matched) text.append(std::stoul((*at)[1].str()), ' ');
+        if (at->str().back() == '\n') text += '\n';
+        drawn = (*at)[0].second;
     }
-    return text;
+    return text.append(drawn, screen.cend());
 }
 
 // Reads what the program writes until `text` shows after position `from` of
