@@ -363,7 +363,6 @@ TEST(EndToEnd, PipeAndTerminalGiveTheSameDialogueAndFile)
     EXPECT_NE(file.find("\n          16383,\n"), std::string::npos);  // the centre, 0.5
     EXPECT_EQ(file.compare(file.size() - tail.size(), tail.size(), tail), 0);
 
-    if (windows_program()) return;  // its console has a test of its own
     const Folder typed;
     const Outcome terminal_run = run(Channel::Terminal, typed, LOW_PASS_101);
     EXPECT_EQ(terminal_run.exit_status, 0);
