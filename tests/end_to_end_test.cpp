@@ -22,7 +22,6 @@
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -196,16 +195,23 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
 std::string visible(const std::string& screen)
 {
     if (!windows_program()) return screen;
-    static const std::regex drawing("\x1b\\[\\?25[lh]|\x1b\\[K\x1b\\[([0-9]+)C|\r\r\n");
     std::string text;
-    auto drawn = screen.cbegin();
-    for (std::sregex_iterator at(screen.begin(), screen.end(), drawing), end; at != end; ++at) {
-        text.append(drawn, (*at)[0].first);
-        if ((*at)[1].matched) text.append(std::stoul((*at)[1].str()), ' ');
-        if (at->str().back() == '\n') text += '\n';
-        drawn = (*at)[0].second;
+    for (size_t at = 0, end = 0; at < screen.size();) {
+        if (screen.compare(at, 5, "\x1b[?25") == 0) {
+            at += 6;
+        } else if (screen.compare(at, 5, "\x1b[K\x1b[") == 0
+                   && (end = screen.find_first_not_of("0123456789", at + 5)) != std::string::npos
+                   && end > at + 5 && screen[end] == 'C') {
+            text.append(std::stoul(screen.substr(at + 5, end - at - 5)), ' ');
+            at = end + 1;
+        } else if (screen.compare(at, 3, "\r\r\n") == 0) {
+            text += '\n';
+            at += 3;
+        } else {
+            text += screen[at++];
+        }
     }
-    return text.append(drawn, screen.cend());
+    return text;
 }
 
 // Reads what the program writes until `text` shows after position `from` of
