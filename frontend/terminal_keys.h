@@ -9,7 +9,8 @@
 #include "frontend/console.h"
 
 // The descriptor of standard input when it is a keyboard (a terminal or a
-// console), otherwise -1: the answers then come from a pipe or a file.
+// console), otherwise -1: the answers then come from a pipe or a file,
+// which is then set to be read byte for byte (binary mode on Windows).
 int keyboard_on_standard_input();
 
 // Starts reading single keys from the keyboard on terminal_fd. On a POSIX

@@ -6,6 +6,7 @@
 
 #include <conio.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -25,7 +26,14 @@ int keyboard_on_standard_input()
 {
     // A console, not merely a character device: NUL is one too.
     DWORD mode = 0;
-    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0 ? _fileno(stdin) : -1;
+    if (GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0) {
+        return _fileno(stdin);
+    }
+    // Answers from a pipe or a file are read byte for byte, as on POSIX
+    // systems: in text mode a Ctrl-Z byte would end them. CR LF line ends
+    // are accepted either way.
+    _setmode(_fileno(stdin), _O_BINARY);
+    return -1;
 }
 
 bool begin_key_reading(int /*terminal_fd*/)

@@ -479,6 +479,7 @@ TEST(EndToEnd, PipedAnswersOutsideTheirRangesEndTheRunAndKeepTheFile)
         {"48000\nL x\n12000\n60\n101\n", "filter type: enter L, H or B"},
         {"48000\nL\n12000\n60\n1\n", "number of coefficients: enter a whole number from 2 to 2049"},
         {"48000\nL\n12000\n60\n2050\n", "number of coefficients: enter a whole number from 2 to 2049"},
+        {"48000\n\x1a\n", "filter type: enter L, H or B"},  // a Ctrl-Z byte is no end of input
         {"", "input ended before the last answer; no file written"},
         {"48000\n\n  \n", "input ended before the last answer; no file written"},
         {"48000\nL\n12000\n60\n", "input ended before the last answer; no file written"},
