@@ -62,6 +62,13 @@ bool is_terminal(const Console& console)
     return console.terminal_fd >= 0;
 }
 
+// One line on a standard stream that failed, with errno's reason.
+void report_stream_failure(const Console& console, const char* action)
+{
+    std::fprintf(console.errors, "fir_design: cannot %s: %s\n", action,
+                 std::strerror(errno != 0 ? errno : EIO));
+}
+
 // Shows everything written so far before the program waits. The run cannot
 // go on unseen, so a failed write ends it.
 bool flush_output(const Console& console)
@@ -69,15 +76,8 @@ bool flush_output(const Console& console)
     if (std::fflush(console.output) == 0 && std::ferror(console.output) == 0) {
         return true;
     }
-    std::fprintf(console.errors, "fir_design: cannot write to standard output: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
+    report_stream_failure(console, "write to standard output");
     return false;
-}
-
-void report_input_failure(const Console& console)
-{
-    std::fprintf(console.errors, "fir_design: cannot read standard input: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
 }
 
 // Writes the prompt and reads the answer until one from lowest to highest,
@@ -101,7 +101,7 @@ AnswerStatus ask_number(const Console& console, const Question& question, std::i
             return status;
         }
         if (status == AnswerStatus::StreamFailed) {
-            report_input_failure(console);
+            report_stream_failure(console, "read standard input");
         }
         if (status == AnswerStatus::StreamFailed || status == AnswerStatus::EndOfInput) {
             return status;
@@ -168,7 +168,7 @@ AnswerStatus read_menu_key(const Console& console, char* key)
     }
     const AnswerStatus status = read_line_key(console.input, key);
     if (status == AnswerStatus::StreamFailed) {
-        report_input_failure(console);
+        report_stream_failure(console, "read standard input");
     }
     if (status == AnswerStatus::Accepted && !echo_key(console, *key)) {
         return AnswerStatus::StreamFailed;
