@@ -1,12 +1,38 @@
 #include "frontend/console.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 
 #include "frontend/terminal_keys.h"
 
 Console standard_console()
 {
     return Console{stdin, stdout, stderr, keyboard_on_standard_input()};
+}
+
+void report_stream_failure(const Console& console, const char* action)
+{
+    std::fprintf(console.errors, "fir_design: cannot %s: %s\n", action,
+                 std::strerror(errno != 0 ? errno : EIO));
+}
+
+bool flush_output(const Console& console)
+{
+    if (std::fflush(console.output) == 0 && std::ferror(console.output) == 0) {
+        return true;
+    }
+    report_stream_failure(console, "write to standard output");
+    return false;
+}
+
+bool echo_menu_key(const Console& console, char key)
+{
+    const int code = static_cast<unsigned char>(key);
+    if (std::isprint(code) != 0 || code == '\r') {
+        std::fprintf(console.output, "%c", std::toupper(code));
+    }
+    return flush_output(console);
 }
 
 namespace {
@@ -69,32 +95,14 @@ AnswerStatus read_integer(std::FILE* input, std::int32_t* value)
     if (c == EOF) {
         return end_of_input_or_failure(input);
     }
-    const bool negative = c == '-';
-    if (c == '+' || c == '-') {
-        c = std::getc(input);
+    AnswerLine line;
+    for (; c != EOF && c != '\n'; c = std::getc(input)) {
+        add_to_answer(line, static_cast<char>(c));
     }
-    // The magnitude saturates just past the int32 range; the digits are
-    // still consumed so that the whole line is refused.
-    constexpr std::int64_t beyond_range = std::int64_t{INT32_MAX} + 2;
-    std::int64_t magnitude = 0;
-    bool has_digits = false;
-    while (c != EOF && std::isdigit(c) != 0) {
-        has_digits = true;
-        if (magnitude < beyond_range) {
-            magnitude = magnitude * 10 + (c - '0');
-        }
-        c = std::getc(input);
-    }
-    const bool one_number = rest_of_line_is_blank(input, c);
     if (std::ferror(input) != 0) {
         return AnswerStatus::StreamFailed;
     }
-    const std::int64_t number = negative ? -magnitude : magnitude;
-    if (!has_digits || !one_number || number < INT32_MIN || number > INT32_MAX) {
-        return AnswerStatus::Refused;
-    }
-    *value = static_cast<std::int32_t>(number);
-    return AnswerStatus::Accepted;
+    return finish_answer(line, value);
 }
 
 AnswerStatus read_line_key(std::FILE* input, char* key)

@@ -6,20 +6,33 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "frontend/answer_line.h"
+
 struct Console {
     std::FILE* input;   // the answers, one a line, read through its buffer
     std::FILE* output;  // questions, the menu and the echo of the menu key
     std::FILE* errors;  // refusals and failures, one line each
-    int terminal_fd;    // the keyboard for the menu key, or -1 when the answers
-                        // come from a pipe or a file (then the key comes from input)
+    int terminal_fd;    // the keyboard every answer is typed at, or -1 when the
+                        // answers come from a pipe or a file (then from input)
 };
-
-// StreamFailed: reading the input or writing the output failed; errno
-// tells why.
-enum class AnswerStatus { Accepted, Refused, EndOfInput, StreamFailed };
 
 // The standard streams, with the keyboard used when standard input is one.
 Console standard_console();
+
+// Shows everything written to console.output so far. A failed write is
+// reported on console.errors ("cannot write to standard output") and gives
+// false: the run cannot go on unseen.
+bool flush_output(const Console& console);
+
+// One line on console.errors for a standard stream that failed: "cannot
+// <action>: <errno's reason>".
+void report_stream_failure(const Console& console, const char* action);
+
+// Shows a menu key as the menu echoes it: upper-cased when it is printable,
+// Enter (13) as itself, which only moves to the start of the line, and any
+// other key not at all, since it would act on the terminal rather than
+// show. False when the output fails, as flush_output.
+bool echo_menu_key(const Console& console, char key);
 
 // Reads one answer line holding one integer and stores it in *value. Blank
 // lines before it are skipped, and so is a byte-order mark (U+FEFF in

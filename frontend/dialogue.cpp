@@ -7,12 +7,9 @@
 
 #include "design/filter_stages.h"
 #include "frontend/design_derivation.h"
-#include "frontend/terminal_keys.h"
+#include "frontend/keyboard_answers.h"
 
 namespace {
-
-constexpr char CARRIAGE_RETURN = 13;
-constexpr char LINE_FEED = 10;
 
 // One end of an accepted range: `value`, plus half the sample rate when
 // `from_half_rate` is set.
@@ -62,22 +59,21 @@ bool is_terminal(const Console& console)
     return console.terminal_fd >= 0;
 }
 
-// One line on a standard stream that failed, with errno's reason.
-void report_stream_failure(const Console& console, const char* action)
+// Reads the answer to `prompt`, which has been written: typed at the
+// keyboard, or the next line from a pipe or file. Failures are reported.
+AnswerStatus read_answer(const Console& console, const char* prompt, std::int32_t* value)
 {
-    std::fprintf(console.errors, "fir_design: cannot %s: %s\n", action,
-                 std::strerror(errno != 0 ? errno : EIO));
-}
-
-// Shows everything written so far before the program waits. The run cannot
-// go on unseen, so a failed write ends it.
-bool flush_output(const Console& console)
-{
-    if (std::fflush(console.output) == 0 && std::ferror(console.output) == 0) {
-        return true;
+    if (!flush_output(console)) {
+        return AnswerStatus::StreamFailed;
     }
-    report_stream_failure(console, "write to standard output");
-    return false;
+    if (is_terminal(console)) {
+        return read_keyboard_integer(console, prompt, value);
+    }
+    const AnswerStatus status = read_integer(console.input, value);
+    if (status == AnswerStatus::StreamFailed) {
+        report_stream_failure(console, "read standard input");
+    }
+    return status;
 }
 
 // Writes the prompt and reads the answer until one from lowest to highest,
@@ -90,18 +86,12 @@ AnswerStatus ask_number(const Console& console, const Question& question, std::i
     const std::int32_t highest = resolve(question.highest, half_rate);
     for (;;) {
         std::fputs(question.prompt, console.output);
-        if (!flush_output(console)) {
-            return AnswerStatus::StreamFailed;
-        }
         std::int32_t value = 0;
-        const AnswerStatus status = read_integer(console.input, &value);
+        const AnswerStatus status = read_answer(console, question.prompt, &value);
         if (status == AnswerStatus::Accepted && value >= lowest && value <= highest
             && value != excluded) {
             *answer = value;
             return status;
-        }
-        if (status == AnswerStatus::StreamFailed) {
-            report_stream_failure(console, "read standard input");
         }
         if (status == AnswerStatus::StreamFailed || status == AnswerStatus::EndOfInput) {
             return status;
@@ -118,59 +108,21 @@ AnswerStatus ask_number(const Console& console, const Question& question, std::i
     }
 }
 
-// Shows the key upper-cased. A key that is not printable (a control key,
-// the first byte of an escape sequence or of a multi-byte character) would
-// act on the terminal rather than show, so it is left out; Enter is written
-// as itself and only moves to the start of the line.
-bool echo_key(const Console& console, char key)
-{
-    const int code = static_cast<unsigned char>(key);
-    if (std::isprint(code) != 0 || key == CARRIAGE_RETURN) {
-        std::fprintf(console.output, "%c", std::toupper(code));
-    }
-    return flush_output(console);
-}
-
-// One key from the keyboard, echoed, then every key up to Enter dropped.
-// The key itself never counts as that Enter.
-// Key mode starts before the prompt is shown, so that no key typed after it
-// appears can reach the terminal's own line editing and echo.
-AnswerStatus read_key_from_terminal(const Console& console, char* key)
-{
-    const bool key_mode = begin_key_reading(console.terminal_fd);
-    const int key_mode_error = errno;
-    const bool shown = flush_output(console);
-    if (!key_mode) {
-        std::fprintf(console.errors, "fir_design: cannot read single keys from the terminal: %s\n",
-                     std::strerror(key_mode_error));
-        return AnswerStatus::StreamFailed;
-    }
-    AnswerStatus status = shown ? read_terminal_key(key) : AnswerStatus::StreamFailed;
-    if (status == AnswerStatus::Accepted) {
-        status = echo_key(console, *key) ? status : AnswerStatus::StreamFailed;
-    }
-    for (char next = 0; status == AnswerStatus::Accepted && next != CARRIAGE_RETURN && next != LINE_FEED;) {
-        status = read_terminal_key(&next);
-    }
-    end_key_reading();
-    return status;
-}
-
 // Shows the pending prompt and reads the menu key. From a pipe or file,
 // Refused when the key's line holds more than the key.
-AnswerStatus read_menu_key(const Console& console, char* key)
+AnswerStatus read_menu_key(const Console& console, const char* prompt, char* key)
 {
-    if (is_terminal(console)) {
-        return read_key_from_terminal(console, key);
-    }
     if (!flush_output(console)) {
         return AnswerStatus::StreamFailed;
+    }
+    if (is_terminal(console)) {
+        return read_keyboard_menu_key(console, prompt, key);
     }
     const AnswerStatus status = read_line_key(console.input, key);
     if (status == AnswerStatus::StreamFailed) {
         report_stream_failure(console, "read standard input");
     }
-    if (status == AnswerStatus::Accepted && !echo_key(console, *key)) {
+    if (status == AnswerStatus::Accepted && !echo_menu_key(console, *key)) {
         return AnswerStatus::StreamFailed;
     }
     return status;
@@ -205,10 +157,11 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design, Filt
         std::fputs("\n", console.output);
         std::fputs("Choices are 'L' for Low Pass, 'H' for High Pass, or 'B' for Band Pass\n",
                    console.output);
-        std::fputs("Choose a filter type ", console.output);
+        const char* const prompt = "Choose a filter type ";
+        std::fputs(prompt, console.output);
 
         char key = 0;
-        AnswerStatus status = read_menu_key(console, &key);
+        AnswerStatus status = read_menu_key(console, prompt, &key);
         if (status == AnswerStatus::Accepted) {
             design.filter_type = key;
             std::fputs("\n", console.output);
@@ -229,7 +182,10 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design, Filt
     }
 }
 
-AnswerStatus run_dialogue(const Console& console, FilterDesign& design, FilterType& type)
+namespace {
+
+// Every question in order, until one is not answered.
+AnswerStatus ask_every_question(const Console& console, FilterDesign& design, FilterType& type)
 {
     std::fputs("All numbers must be integers!\n", console.output);
     std::fputs("Select from 8000, 16000, 24000, 48000, 96000, 192000\n", console.output);
@@ -246,6 +202,25 @@ AnswerStatus run_dialogue(const Console& console, FilterDesign& design, FilterTy
     if (status == AnswerStatus::Accepted) {
         status = ask_number(console, COEFFICIENT_COUNT_QUESTION, 0, std::nullopt,
                             &design.number_of_coefficients);
+    }
+    return status;
+}
+
+}  // namespace
+
+AnswerStatus run_dialogue(const Console& console, FilterDesign& design, FilterType& type)
+{
+    // At a keyboard, key mode holds from before the first prompt to after
+    // the last answer, so that no key reaches the terminal's own line
+    // editing and echo between two questions.
+    if (is_terminal(console) && !begin_keyboard_answers(console)) {
+        std::fprintf(console.errors, "fir_design: cannot read single keys from the terminal: %s\n",
+                     std::strerror(errno));
+        return AnswerStatus::StreamFailed;
+    }
+    const AnswerStatus status = ask_every_question(console, design, type);
+    if (is_terminal(console)) {
+        end_keyboard_answers();
     }
     if (status == AnswerStatus::EndOfInput) {
         if (is_terminal(console)) {

@@ -1,35 +1,49 @@
 // Single keys from the keyboard, without echo and without waiting for a
-// line. The keys are read from the keyboard itself, so the buffered stream
-// that the numeric answers come through is neither read nor disturbed.
-// One implementation for each platform: a terminal's descriptor on POSIX
-// systems, the console's own key read on Windows.
+// line: every answer typed at a terminal or console is read through here,
+// key by key, and echoed by the dialogue itself. One implementation for each
+// platform: a terminal's descriptor on POSIX systems, the console's own key
+// read on Windows.
 #ifndef FIR_DESIGN_TERMINAL_KEYS_H
 #define FIR_DESIGN_TERMINAL_KEYS_H
 
-#include "frontend/console.h"
+#include "frontend/answer_line.h"
 
 // The descriptor of standard input when it is a keyboard (a terminal or a
 // console), otherwise -1: the answers then come from a pipe or a file,
 // which is then set to be read byte for byte (binary mode on Windows).
 int keyboard_on_standard_input();
 
-// Starts reading single keys from the keyboard on terminal_fd. On a POSIX
-// terminal: canonical mode and echo off, Enter arriving as carriage return
-// (13), Ctrl-C, Ctrl-\ and Ctrl-Z still working; until end_key_reading,
-// the signals that end the run (SIGINT, SIGTERM, SIGHUP, SIGQUIT) first
-// restore the terminal, then end the run by the same signal, and Ctrl-Z
-// suspends with the terminal restored and resumes in key mode. A signal
-// ignored when the program started stays ignored. Returns false, changing
-// nothing, when the terminal's mode cannot be read or set.
+// Starts reading single keys from the keyboard on terminal_fd, for the
+// whole dialogue. On a POSIX terminal: canonical mode and echo off, Enter
+// arriving as carriage return (13), Ctrl-C, Ctrl-\ and Ctrl-Z still
+// working; until end_key_reading, each signal that would end the run
+// (ENDING_SIGNALS) first restores the terminal, then ends the run by the
+// same signal, and Ctrl-Z suspends with the terminal restored and resumes
+// in key mode. A signal ignored when the program started stays ignored.
+// Returns false, changing nothing, when the terminal's mode cannot be read
+// or set.
 bool begin_key_reading(int terminal_fd);
 
-// Waits for the next key and stores its code in *key; Enter is 13. On the
-// console a key that sends two codes (an arrow or a function key) is one
-// key, stored as its first code; a terminal sends such keys as several
-// bytes, each read as a key of its own. EndOfInput for the end-of-input key
-// (Ctrl-D on a terminal, Ctrl-Z on the console) or a hang-up. Only between
-// begin_key_reading and end_key_reading.
-AnswerStatus read_terminal_key(char* key);
+// What a key does, as the terminal's settings (or the console) name it.
+enum class KeyRole {
+    Character,   // an ordinary key: `code` is its character
+    Erase,       // Backspace
+    EraseWord,   // Ctrl-W
+    EraseLine,   // Ctrl-U (Esc on the console)
+    EndOfInput,  // Ctrl-D (Ctrl-Z on the console)
+    Sequence,    // a key that sends several codes (an arrow, a function key)
+    Resumed,     // not a key: the run went on after a suspension (Ctrl-Z)
+};
+
+struct TerminalKey {
+    KeyRole role;
+    char code;  // the key's first code, whatever its role; Enter is 13
+};
+
+// Waits for the next key and stores it in *key. EndOfInput when the
+// terminal hung up; StreamFailed, with errno set, when it cannot be read.
+// Only between begin_key_reading and end_key_reading.
+AnswerStatus read_terminal_key(TerminalKey* key);
 
 // Puts the keyboard back as begin_key_reading found it.
 void end_key_reading();

@@ -1,7 +1,7 @@
 // Single keys from the Windows console, through the runtime library's own
 // key read, _getch: no echo, no wait for a line, Enter as carriage return.
-// The console needs no mode switched for it, and Ctrl-C ends the run
-// through the console's own handling.
+// The console needs no mode switched for it. Backspace erases, Esc erases
+// the line, as in the console's own line editing, and Ctrl-Z ends the input.
 #include "frontend/terminal_keys.h"
 
 #include <conio.h>
@@ -14,6 +14,11 @@ namespace {
 
 // Ctrl-Z, the console's end-of-input key.
 constexpr int END_OF_INPUT_KEY = 26;
+constexpr int BACKSPACE = 8;
+constexpr int ESCAPE = 27;
+// Ctrl-C, which _getch may deliver as a key rather than as the console's
+// interrupt.
+constexpr int INTERRUPT_KEY = 3;
 
 // The first code of a key that sends two (arrows, function keys and the
 // keys around the arrows); _getch gives the key's own code next.
@@ -41,16 +46,26 @@ bool begin_key_reading(int /*terminal_fd*/)
     return true;
 }
 
-AnswerStatus read_terminal_key(char* key)
+AnswerStatus read_terminal_key(TerminalKey* key)
 {
     const int code = _getch();
-    if (code == END_OF_INPUT_KEY || code == EOF) {
+    if (code == EOF) {
         return AnswerStatus::EndOfInput;
     }
+    if (code == INTERRUPT_KEY) {
+        ExitProcess(STATUS_CONTROL_C_EXIT);  // as the console's own Ctrl-C ends a program
+    }
+    *key = {KeyRole::Character, static_cast<char>(code)};
     if (code == EXTENDED_KEY || code == EXTENDED_KEY_E0) {
         _getch();  // the second code belongs to the same key
+        key->role = KeyRole::Sequence;
+    } else if (code == END_OF_INPUT_KEY) {
+        key->role = KeyRole::EndOfInput;
+    } else if (code == BACKSPACE) {
+        key->role = KeyRole::Erase;
+    } else if (code == ESCAPE) {
+        key->role = KeyRole::EraseLine;
     }
-    *key = static_cast<char>(code);
     return AnswerStatus::Accepted;
 }
 

@@ -124,13 +124,23 @@ struct Outcome {
 };
 
 // Wait for `after` on the screen, then type `keys` one at a time (Enter is
-// written "\n" and typed as the carriage return a keyboard sends), then
-// send `signal` to the terminal's foreground process group.
+// written "\n" and typed as `enter`, by default the carriage return a
+// keyboard sends), or all in one write as a paste sends them, then send
+// `signal` to the terminal's foreground process group.
 struct Step {
     const char* after;
-    const char* keys;
+    std::string keys;
     int signal = 0;
+    bool paste = false;  // then `keys` go as they are written, "\n" included
+    const char* enter = "\r";
 };
+
+// The same steps typed at a terminal whose Enter sends `enter`.
+std::vector<Step> with_enter(std::vector<Step> steps, const char* enter)
+{
+    for (Step& step : steps) step.enter = enter;
+    return steps;
+}
 
 enum class Channel { Pipe, Terminal };
 
@@ -305,14 +315,14 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
             tcgetattr(terminal, &mode);
         }
         outcome.line_mode_at_step.push_back(in_line_mode(mode));
-        for (const char* key = step.keys; *key != '\0';) {
+        for (size_t at = 0; at < step.keys.size();) {
             // An escape sequence goes in one write, as a terminal sends an arrow key.
-            const size_t length = *key != '\x1b' ? 1
-                : std::min(std::strlen(key), std::strspn(key + 1, "[O0123456789;") + 2);
-            std::string typed(key, length);
-            std::replace(typed.begin(), typed.end(), '\n', '\r');
-            EXPECT_EQ(write(master, typed.data(), length), static_cast<ssize_t>(length));
-            key += length;
+            const size_t length = step.paste ? step.keys.size() : step.keys[at] != '\x1b' ? 1
+                : std::min(step.keys.size() - at, std::strspn(step.keys.c_str() + at + 1, "[O0123456789;") + 2);
+            std::string typed = step.keys.substr(at, length);
+            if (!step.paste && typed == "\n") typed = step.enter;
+            EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+            at += length;
             usleep(2000);
         }
         if (step.signal != 0) {
@@ -369,15 +379,30 @@ TEST(EndToEnd, PipeAndTerminalGiveTheSameDialogueAndFile)
     EXPECT_NE(file.find("\n          16383,\n"), std::string::npos);  // the centre, 0.5
     EXPECT_EQ(file.compare(file.size() - tail.size(), tail.size(), tail), 0);
 
-    const Folder typed;
-    const Outcome terminal_run = run(Channel::Terminal, typed, LOW_PASS_101);
-    EXPECT_EQ(terminal_run.exit_status, 0);
-    EXPECT_EQ(terminal_run.output,
-              std::string(BANNER) + "48000\n" + MENU + "L\nWhat is the cutoff frequency? 12000\n"
-                  "What is the stop band attenuation? 60\n"
-                  "How many coefficients do you want? (less than or equal to 2049) 101\n");
-    EXPECT_EQ(typed.output_file(), file);
-    EXPECT_TRUE(in_line_mode(terminal_run.final_mode));
+    // Typed key by key with each kind of Enter, pasted at the menu, or
+    // bunched with the Enter before them: the same screen and the same file.
+    const Step rate = {"frequency? ", "48000\n"};
+    const auto pasted = [&](const char* keys) { return std::vector<Step>{rate, {"filter type ", keys, 0, true}}; };
+    const std::vector<Step> ways[] = {
+        LOW_PASS_101, with_enter(LOW_PASS_101, "\r\n"), with_enter(LOW_PASS_101, "\n"),
+        pasted("L\r12000\r60\r101\r"), pasted("L\n12000\n60\n101\n"), pasted("L\r\n12000\r\n60\r\n101\r\n"),
+        {rate, {"filter type ", "L\r1", 0, true}, {"frequency? 1", "2000\n"}, {"attenuation? ", "60\n"},
+         {"2049) ", "101\n"}},
+        with_enter({rate, {"filter type ", "L\n"}, {"cutoff frequency? ", "12000\r\n6", 0, true},
+                    {"attenuation? 6", "0\n"}, {"2049) ", "101\n"}}, "\r\n"),
+    };
+    for (const std::vector<Step>& steps : ways) {
+        SCOPED_TRACE(steps[1].keys + " after " + steps[1].enter);
+        const Folder typed;
+        const Outcome terminal_run = run(Channel::Terminal, typed, steps);
+        EXPECT_EQ(terminal_run.exit_status, 0);
+        EXPECT_EQ(terminal_run.output,
+                  std::string(BANNER) + "48000\n" + MENU + "L\nWhat is the cutoff frequency? 12000\n"
+                      "What is the stop band attenuation? 60\n"
+                      "How many coefficients do you want? (less than or equal to 2049) 101\n");
+        EXPECT_EQ(typed.output_file(), file);
+        EXPECT_TRUE(in_line_mode(terminal_run.final_mode));
+    }
 }
 
 TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
@@ -418,42 +443,71 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
     EXPECT_TRUE(in_line_mode(outcome.final_mode));
 }
 
-TEST(EndToEnd, InterruptOrEndOfInputAtTheMenuRestoresTheTerminalAndKeepsTheFile)
+TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFile)
 {
     if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
     const Preparation ignore_interrupt = [] { signal(SIGINT, SIG_IGN); };
-    const struct { const char* keys; int sent; int exit_status; int signal; Preparation prepare; } endings[] = {
-        {"\x03", 0, -1, SIGINT, nullptr},  // Ctrl-C
-        {"\x1c", 0, -1, SIGQUIT, nullptr}, // Ctrl-backslash
-        {"\x04", 0, 1, 0, nullptr},        // Ctrl-D
-        {"", SIGTERM, -1, SIGTERM, nullptr},
-        {"", SIGHUP, -1, SIGHUP, nullptr},
-        {"\x03\x04", 0, 1, 0, ignore_interrupt},  // ignored by whoever started it: stays ignored
+    const Preparation no_end_of_input_key = [] {
+        termios mode{};
+        tcgetattr(0, &mode);
+        mode.c_cc[VEOF] = _POSIX_VDISABLE;
+        tcsetattr(0, TCSANOW, &mode);
+    };
+    const Preparation non_blocking = [] { fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK); };
+    const Preparation in_the_background = [] {  // reads then fail with EIO
+        int status = 0;
+        if (fork() != 0 && wait(&status) > 0) _exit(WEXITSTATUS(status));
+        setpgid(0, 0);
+        signal(SIGTTIN, SIG_IGN);
+        signal(SIGTTOU, SIG_IGN);
+    };
+    const Step rate = {"frequency? ", "8000\n"};
+    const struct { std::vector<Step> steps; int exit_status; int signal; Preparation prepare; const char* error; } endings[] = {
+        {{rate, {"filter type ", "\x03"}}, -1, SIGINT, nullptr, ""},  // Ctrl-C
+        {{rate, {"filter type ", "\x1c"}}, -1, SIGQUIT, nullptr, ""}, // Ctrl-backslash
+        {{rate, {"filter type ", "\x04"}}, 1, 0, nullptr, "input ended"},  // Ctrl-D
+        {{{"frequency? ", "80\x04"}, {"80", "\x7f" "0\x04\x15\x04"}}, 1, 0, nullptr, "input ended"},
+        {{rate, {"filter type ", "", SIGTERM}}, -1, SIGTERM, nullptr, ""},
+        {{rate, {"filter type ", "", SIGHUP}}, -1, SIGHUP, nullptr, ""},
+        {{rate, {"filter type ", "", SIGPIPE}}, -1, SIGPIPE, nullptr, ""},
+        {{rate, {"filter type ", "", SIGALRM}}, -1, SIGALRM, nullptr, ""},
+        {{rate, {"filter type ", "", SIGUSR1}}, -1, SIGUSR1, nullptr, ""},
+        {{rate, {"filter type ", "l", SIGXCPU}}, -1, SIGXCPU, nullptr, ""},
+        // Ignored by whoever started it: stays ignored.
+        {{rate, {"filter type ", "\x03\x04"}}, 1, 0, ignore_interrupt, "input ended"},
+        // A NUL equals no special key when the end-of-input key is unset.
+        {{rate, {"filter type ", std::string("\0\n", 2)}, {"filter type ", "", SIGTERM}}, -1, SIGTERM,
+         no_end_of_input_key, ""},
+        {{{"frequency? ", ""}}, 1, 0, non_blocking, "cannot read standard input: Resource temporarily unavailable"},
+        {{{"frequency? ", ""}}, 1, 0, in_the_background, "cannot read standard input: Input/output error"},
     };
     for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.error + std::to_string(ending.signal));
         const Folder folder;
         folder.write_output_file("earlier\n");
-        const Outcome outcome = run_at_terminal(folder,
-            {{"frequency? ", "8000\n"}, {"filter type ", ending.keys, ending.sent}}, false, ending.prepare);
-        EXPECT_EQ(outcome.exit_status, ending.exit_status) << ending.signal;
+        const Outcome outcome = run_at_terminal(folder, ending.steps, false, ending.prepare);
+        EXPECT_EQ(outcome.exit_status, ending.exit_status);
         EXPECT_EQ(outcome.signal, ending.signal);
-        EXPECT_TRUE(in_line_mode(outcome.final_mode)) << ending.signal;
+        EXPECT_NE(outcome.output.find(ending.error), std::string::npos) << outcome.output;
+        EXPECT_TRUE(in_line_mode(outcome.final_mode));
         EXPECT_EQ(folder.output_file(), "earlier\n");
     }
 }
 
-TEST(EndToEnd, CtrlZAtTheMenuSuspendsInLineModeAndTheMenuGoesOnAfterwards)
+TEST(EndToEnd, CtrlZSuspendsInLineModeAndTheQuestionComesBackAfterwards)
 {
     if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
     const Folder folder;
     const Outcome outcome = run_at_terminal(folder,
         {{"frequency? ", "8000\n"}, {"filter type ", "\x1a"},
-         {"[stopped]", "", SIGCONT}, {"", "l\n"},
+         {"[stopped]", "", SIGCONT}, {"type ", "l\x1a"}, {"[stopped]", "", SIGCONT}, {"type L", "\n"},
          {"cutoff frequency? ", "1000\n"}, {"attenuation? ", "0\n"}, {"2049) ", "3\n"}},
         true);
     EXPECT_EQ(outcome.exit_status, 0);
-    EXPECT_EQ(outcome.line_mode_at_step, (std::vector<bool>{true, false, true, false, true, true, true}));
-    EXPECT_NE(outcome.output.find("Choose a filter type [stopped]\nL\nWhat is the cutoff"), std::string::npos)
+    EXPECT_EQ(outcome.line_mode_at_step,
+              (std::vector<bool>{false, false, true, false, true, false, false, false, false}));
+    EXPECT_NE(outcome.output.find("Choose a filter type [stopped]\nChoose a filter type L[stopped]\n"
+                                  "Choose a filter type L\nWhat is the cutoff"), std::string::npos)
         << outcome.output;
     EXPECT_TRUE(in_line_mode(outcome.final_mode));
     EXPECT_NE(folder.output_file(), "(no file)");
