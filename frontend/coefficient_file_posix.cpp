@@ -1,9 +1,10 @@
 // The coefficient file on POSIX systems. The text goes to a temporary file
 // beside its target, which is flushed to disk and renamed over the target,
 // so that the target is replaced whole or not at all. Where the target
-// cannot be replaced by another file (its folder may not be written, or the
-// file has other names that must see the new text), it is rewritten in
-// place instead, as opening it for writing would.
+// cannot be replaced by another file (its folder may not be written, the
+// file has other names that must see the new text, or its access control
+// list cannot be carried over), it is rewritten in place instead, as
+// opening it for writing would.
 #include "frontend/coefficient_file.h"
 
 #include <cerrno>
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 #include "frontend/ending_signals.h"
+#include "frontend/file_attributes.h"
 
 #ifndef PATH_MAX
 #define PATH_MAX 4096
@@ -101,40 +103,60 @@ mode_t new_file_mode()
     return 0666 & ~mask;
 }
 
+// The temporary's name in the target's folder: short and fixed in length,
+// so that any name the target may have fits beside it.
+constexpr const char* TEMPORARY_NAME = ".fir_design.XXXXXX";
+
+// The file the text replaces: its status and a descriptor open for writing.
+struct ExistingFile {
+    struct stat status;
+    int descriptor;
+};
+
 // Writes the text to a new temporary file beside `target` and renames it over
 // the target. The new file gets the permission bits of the file it replaces
-// (`existing`; never its set-user-ID, set-group-ID or sticky bits) and, as
-// far as the runner may give them, its owner and group; without `existing`
-// it is created as a plain create would. The temporary is removed on any
-// failure. *forbidden is set when the folder allows neither the temporary nor
-// the rename, so that the file can still be rewritten in place.
-int replace_through_temporary(const Path& target, const struct stat* existing,
-                              const CoefficientText& text, bool* forbidden)
+// (`existing`; never its set-user-ID, set-group-ID or sticky bits), its
+// extended attributes (its access control list among them) and, as far as
+// the runner may give them, its owner and group; without `existing` it is
+// created as a plain create would. The temporary is removed on any failure.
+// *in_place_instead is set when the folder allows neither the temporary nor
+// the rename, or the attributes cannot be carried over, so that the file can
+// still be rewritten in place.
+int replace_through_temporary(const Path& target, const ExistingFile* existing,
+                              const CoefficientText& text, bool* in_place_instead)
 {
     const char* slash = std::strrchr(target.text, '/');
     const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
     Path temporary{};
-    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s.%s.XXXXXX",
-                                          folder_length, target.text, target.text + folder_length);
+    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s%s",
+                                          folder_length, target.text, TEMPORARY_NAME);
     if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
         return ENAMETOOLONG;
     }
     const int descriptor = mkstemp(temporary.text);
     if (descriptor < 0) {
         const int error = last_error();
-        *forbidden = error == EACCES || error == EPERM;
+        *in_place_instead = error == EACCES || error == EPERM;
         return error;
     }
     mode_t mode = new_file_mode();
+    int error = 0;
     if (existing != nullptr) {
         // Only root may give a file away; anyone may keep a group they are in.
-        if (fchown(descriptor, existing->st_uid, existing->st_gid) != 0
-            && fchown(descriptor, static_cast<uid_t>(-1), existing->st_gid) != 0) {
+        if (fchown(descriptor, existing->status.st_uid, existing->status.st_gid) != 0
+            && fchown(descriptor, static_cast<uid_t>(-1), existing->status.st_gid) != 0) {
             // The new file stays the runner's, as any file the runner creates.
         }
-        mode = existing->st_mode & 0777;
+        mode = existing->status.st_mode & 0777;
+        // Before the mode, while the runner may still write the temporary. An
+        // access control list that cannot be carried over must not be lost:
+        // the old file is then rewritten in place, keeping it.
+        error = copy_file_attributes(existing->descriptor, descriptor);
+        *in_place_instead = error != 0;
     }
-    int error = fchmod(descriptor, mode) != 0 ? last_error() : 0;
+    if (error == 0 && fchmod(descriptor, mode) != 0) {
+        error = last_error();
+    }
     if (error == 0) {
         error = write_all_at(descriptor, text.characters.data(), text.length, 0);
     }
@@ -146,7 +168,7 @@ int replace_through_temporary(const Path& target, const struct stat* existing,
     }
     if (error == 0 && std::rename(temporary.text, target.text) != 0) {
         error = last_error();
-        *forbidden = error == EACCES || error == EPERM;
+        *in_place_instead = error == EACCES || error == EPERM;
     }
     if (error != 0) {
         unlink(temporary.text);
@@ -197,33 +219,33 @@ int write_text(const CoefficientText& text)
     if (error != 0) {
         return error;
     }
-    bool forbidden = false;
-    struct stat existing {};
-    if (stat(target.text, &existing) != 0) {
-        return errno == ENOENT ? replace_through_temporary(target, nullptr, text, &forbidden)
+    bool in_place_instead = false;
+    ExistingFile existing{};
+    if (stat(target.text, &existing.status) != 0) {
+        return errno == ENOENT ? replace_through_temporary(target, nullptr, text, &in_place_instead)
                                : last_error();
     }
-    if (S_ISDIR(existing.st_mode)) {
+    if (S_ISDIR(existing.status.st_mode)) {
         return EISDIR;
     }
-    if (!S_ISREG(existing.st_mode)) {
+    if (!S_ISREG(existing.status.st_mode)) {
         return NOT_A_REGULAR_FILE;
     }
     // Opening the file for writing asks the system itself whether its user
     // may write it (root may write a read-only file, as with any editor).
-    const int descriptor = open(target.text, O_WRONLY | O_NOCTTY);
-    if (descriptor < 0) {
+    existing.descriptor = open(target.text, O_WRONLY | O_NOCTTY);
+    if (existing.descriptor < 0) {
         return last_error();
     }
     // A file with other names is rewritten in place, so that all of them
     // see the new text.
-    if (existing.st_nlink == 1) {
-        error = replace_through_temporary(target, &existing, text, &forbidden);
+    if (existing.status.st_nlink == 1) {
+        error = replace_through_temporary(target, &existing, text, &in_place_instead);
     }
-    if (existing.st_nlink > 1 || forbidden) {
-        error = rewrite_in_place(descriptor, existing.st_size, text);
+    if (existing.status.st_nlink > 1 || in_place_instead) {
+        error = rewrite_in_place(existing.descriptor, existing.status.st_size, text);
     }
-    if (close(descriptor) != 0 && error == 0) {
+    if (close(existing.descriptor) != 0 && error == 0) {
         error = last_error();
     }
     return error;

@@ -1,6 +1,7 @@
 // The real program, driven as a person or a script drives it: answers
 // through a pipe, or keys typed one at a time into a pseudo-terminal after
 // each prompt appears.
+#include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -51,7 +52,7 @@ const char* setting(const char* name, const char* otherwise)
 // The program under test: this build's fir_design, or the one named by
 // FIR_DESIGN_PROGRAM, started through FIR_DESIGN_EMULATOR when that is set
 // (the Windows build under wine).
-const char* program() { return setting("FIR_DESIGN_PROGRAM", FIR_DESIGN_BINARY); }
+const char* program();
 const char* emulator() { return setting("FIR_DESIGN_EMULATOR", nullptr); }
 
 // Whether the program under test is a Windows build, whose text ends lines
@@ -107,12 +108,30 @@ struct Folder {
     {
         std::ofstream(path + "/filter_coefficients.c", std::ios::binary) << with_platform_line_ends(text);
     }
-    // Runs shell commands in the folder; true when they succeed.
-    bool shell(const std::string& commands) const
+    // Runs shell commands in the folder; their exit status, or true when they succeed.
+    int exit_status(const std::string& commands) const
     {
-        return commands.empty() || std::system(("cd '" + path + "' && (" + commands + ")").c_str()) == 0;
+        const int status = std::system(("cd '" + path + "' && (" + commands + ")").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    bool shell(const std::string& commands) const { return commands.empty() || exit_status(commands) == 0; }
 };
+
+// The program under test (this build's fir_design, or the one named by
+// FIR_DESIGN_PROGRAM), copied once into a folder every user may enter, so
+// that a case run as another user can start it wherever the build lies: a
+// clone in a private home folder, say.
+const char* program()
+{
+    static const Folder shared;
+    static const std::string copy = [] {
+        const std::string original = setting("FIR_DESIGN_PROGRAM", FIR_DESIGN_BINARY);
+        const std::string name = shared.path + "/" + original.substr(original.find_last_of('/') + 1);
+        EXPECT_TRUE(shared.shell("chmod 0755 . && cp '" + original + "' '" + name + "' && chmod 0755 '" + name + "'"));
+        return name;
+    }();
+    return copy.c_str();
+}
 
 struct Outcome {
     std::string output;      // standard output; at a terminal, the whole screen
@@ -168,8 +187,22 @@ void record_ending(int status, Outcome& outcome)
     _exit(127);
 }
 
+// Whether the folder holds more than the output file: a temporary.
+bool holds_temporary(const Folder& folder)
+{
+    DIR* entries = opendir(folder.path.c_str());
+    int count = 0;
+    for (const dirent* entry; entries != nullptr && (entry = readdir(entries)) != nullptr;) {
+        count += std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0;
+    }
+    if (entries != nullptr) closedir(entries);
+    return count > 1;
+}
+
+// With `signal_at_temporary`, that signal is sent as soon as the folder
+// holds a temporary: while the file is being replaced.
 Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
-                         Preparation prepare = nullptr)
+                         Preparation prepare = nullptr, int signal_at_temporary = 0)
 {
     std::string input;
     for (const Step& step : steps) input += step.keys;
@@ -191,7 +224,14 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
     close(to_child[0]);
     Outcome outcome;
     int status = 0;
-    waitpid(child, &status, 0);
+    bool ended = false;
+    while (signal_at_temporary != 0 && !(ended = waitpid(child, &status, WNOHANG) == child)) {
+        if (holds_temporary(folder)) {
+            kill(child, signal_at_temporary);
+            break;
+        }
+    }
+    if (!ended) waitpid(child, &status, 0);
     record_ending(status, outcome);
     outcome.output = with_lf_line_ends(read_file(out));
     outcome.errors = with_lf_line_ends(read_file(err));
@@ -575,12 +615,16 @@ TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
 }
 
 // The user the permission cases run as when the tests run as root: nobody.
+// Run as another user, the tests run them as themselves.
 constexpr uid_t UNPRIVILEGED = 65534;
+// A group `nobody` is given as well, for the case of a file of that group.
+constexpr gid_t SECOND_GROUP = 100;
 
 void run_unprivileged()
 {
+    const gid_t groups[] = {SECOND_GROUP};
     if (geteuid() == 0
-        && (setgroups(0, nullptr) != 0 || setgid(UNPRIVILEGED) != 0 || setuid(UNPRIVILEGED) != 0)) {
+        && (setgroups(1, groups) != 0 || setgid(UNPRIVILEGED) != 0 || setuid(UNPRIVILEGED) != 0)) {
         _exit(126);
     }
 }
@@ -597,21 +641,39 @@ std::string snapshot(const Folder& folder)
 
 const std::vector<Step> LONGEST_LOW_PASS = {{"", "48000\nL\n12000\n60\n2049\n"}};
 
+// What the setups below may use: $expected, the file a 2049-tap design must
+// leave; `give`, which gives files to the user the program runs as (nobody,
+// when the tests run as root); `long_old`, an earlier file longer than the
+// new text; and `remember NAME COMMAND`, which keeps COMMAND's output of the
+// file in NAME, outside the folder's listing, for a check to compare.
+const char* const SETUP_HELPERS =
+    "give() { if [ $(id -u) = 0 ]; then chown -R 65534 \"$@\"; fi; }; "
+    "long_old() { head -c 60000 /dev/zero | tr '\\0' x > filter_coefficients.c; }; "
+    "remember() { n=$1; shift; \"$@\" filter_coefficients.c > ../$n.$$ && mv ../$n.$$ $n; }; ";
+
 // Each case prepares the folder, which holds an earlier file, and runs a
 // 2049-tap design. A refusal (`message`) must leave the folder exactly as it
-// was; a written file must pass the shell `check`.
+// was; a written file must pass the shell `check`. A setup that exits with
+// 77 finds the file system lacking what it needs. `another_user` cases give
+// files to another user, and so need root.
 TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
 {
     if (windows_program()) GTEST_SKIP() << "POSIX files only";
-    if (geteuid() != 0) GTEST_SKIP() << "the cases give files to another user: run as root";
-    const std::string written = "grep -q 'coefficients = 2049' ";
-    const struct { const char* setup; Preparation prepare; const char* message; std::string check; } cases[] = {
-        {"", [] { const rlimit small{4096, 4096}; setrlimit(RLIMIT_FSIZE, &small); },
+    const Folder reference;
+    ASSERT_EQ(run_through_pipe(reference, LONGEST_LOW_PASS).exit_status, 0);
+    const std::string expected = "expected='" + reference.path + "/filter_coefficients.c'; ";
+    const std::string written = "cmp filter_coefficients.c \"$expected\" && ";
+    const Preparation small_size_limit = [] { const rlimit small{4096, 4096}; setrlimit(RLIMIT_FSIZE, &small); };
+    const struct { const char* setup; Preparation prepare; const char* message; std::string check;
+                   bool another_user = false; int signal = 0; } cases[] = {
+        {"", small_size_limit, "cannot write filter_coefficients.c: File too large", ""},
+        // The limit is checked before a byte of an old, longer file is overwritten.
+        {"long_old && ln filter_coefficients.c other.c", small_size_limit,
          "cannot write filter_coefficients.c: File too large", ""},
-        {"chown -R 65534 . && chmod 0444 filter_coefficients.c", run_unprivileged,
+        {"give . && chmod 0444 filter_coefficients.c", run_unprivileged,
          "cannot write filter_coefficients.c: Permission denied", ""},
         {"chown 65534 . && chmod 0644 filter_coefficients.c", run_unprivileged,   // root's file
-         "cannot write filter_coefficients.c: Permission denied", ""},
+         "cannot write filter_coefficients.c: Permission denied", "", true},
         {"mkdir into && mv filter_coefficients.c into/ && ln -s into filter_coefficients.c", nullptr,
          "cannot write filter_coefficients.c: Is a directory", ""},
         {"mv filter_coefficients.c a.c && ln -s b.c c.c && ln -s c.c b.c && ln -s b.c filter_coefficients.c",
@@ -622,38 +684,64 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
          "cannot write to standard output: No space left on device", ""},
         {"", [] { dup2(open(".", O_RDONLY), 0); }, "cannot read standard input: Is a directory", ""},
         // A folder its user may not write, holding a file it may: rewritten in place.
-        {"chown 65534 filter_coefficients.c && ls -i filter_coefficients.c > ../inode.$$ && "
-         "mv ../inode.$$ inode && chmod 0555 .", run_unprivileged, nullptr,
-         written + "filter_coefficients.c && ls -i filter_coefficients.c | cmp - inode"},
-        // A link into another folder, through a relative link there: the links stay,
-        // the target gets the text beside it and keeps its mode.
+        {"give filter_coefficients.c && remember inode ls -i && chmod 0555 .", run_unprivileged, nullptr,
+         written + "ls -i filter_coefficients.c | cmp - inode"},
+        // Another user's writable file in a sticky folder cannot be replaced: rewritten in place.
+        {"chmod 1777 . && chmod 0666 filter_coefficients.c && remember inode ls -i", run_unprivileged, nullptr,
+         written + "ls -i filter_coefficients.c | cmp - inode && [ $(stat -c %u filter_coefficients.c) = 0 ]", true},
+        // A link into another folder, through a relative link there, and through
+        // an absolute one: the links stay, the target gets the text beside it
+        // and keeps its mode.
         {"mkdir -p a/b && mv filter_coefficients.c a/b/t.c && chmod 0640 a/b/t.c && "
          "ln -s b/t.c a/link && ln -s a/link filter_coefficients.c", nullptr, nullptr,
-         written + "a/b/t.c && [ -L a/link ] && [ -L filter_coefficients.c ] && "
+         "cmp a/b/t.c \"$expected\" && [ -L a/link ] && [ -L filter_coefficients.c ] && "
          "[ $(stat -c %a a/b/t.c) = 640 ] && [ $(ls -A a/b) = t.c ]"},
-        // A dangling link: its target is created.
+        {"mkdir -p a/b && mv filter_coefficients.c a/b/t.c && ln -s \"$PWD/a/b/t.c\" a/link && "
+         "ln -s a/link filter_coefficients.c", nullptr, nullptr, "cmp a/b/t.c \"$expected\" && [ -L a/link ]"},
+        // A dangling link: its target is created. A target of the longest name a file may have.
         {"mkdir a && rm filter_coefficients.c && ln -s a/new.c filter_coefficients.c", nullptr, nullptr,
-         written + "a/new.c && [ -L filter_coefficients.c ]"},
-        // Another name of the same file sees the new text.
-        {"ln filter_coefficients.c other.c", nullptr, nullptr,
-         written + "other.c && [ $(stat -c %h other.c) = 2 ]"},
+         "cmp a/new.c \"$expected\" && [ -L filter_coefficients.c ]"},
+        {"mv filter_coefficients.c $(printf %0255d 0) && ln -s $(printf %0255d 0) filter_coefficients.c",
+         nullptr, nullptr, "cmp $(printf %0255d 0) \"$expected\" && [ $(ls -A | wc -l) = 2 ]"},
+        // Other names of the same file see the new text, whether the old one was shorter or longer.
+        {"ln filter_coefficients.c other.c", nullptr, nullptr, written + "cmp other.c \"$expected\""},
+        {"long_old && ln filter_coefficients.c other.c", nullptr, nullptr, written + "cmp other.c \"$expected\""},
         // Root keeps the owner and group, and never the special bits.
         {"chown 65534:65534 filter_coefficients.c && chmod 6755 filter_coefficients.c", nullptr, nullptr,
-         written + "filter_coefficients.c && [ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:65534:755 ]"},
+         written + "[ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:65534:755 ]", true},
+        // A user who may not give the file away still keeps its group, one of theirs.
+        {"give . && chown 0:100 filter_coefficients.c && chmod 0666 filter_coefficients.c", run_unprivileged,
+         nullptr, written + "[ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:100:666 ]", true},
+        // A new file is created as a plain create would.
+        {"rm filter_coefficients.c", [] { umask(027); }, nullptr,
+         written + "[ $(stat -c %a filter_coefficients.c) = 640 ]"},
+        // An access control list and a user attribute survive a replacement.
+        {"setfacl -m u:65534:rw,g::r filter_coefficients.c && setfattr -n user.origin -v kept "
+         "filter_coefficients.c || exit 77; remember inode ls -i && remember acl getfacl && "
+         "remember attributes getfattr -d", nullptr, nullptr,
+         written + "! ls -i filter_coefficients.c | cmp -s - inode && getfacl filter_coefficients.c | cmp - acl && "
+         "getfattr -d filter_coefficients.c | cmp - attributes"},
+        // A signal that would end the run waits until the file is in place.
+        {"", nullptr, nullptr, written + "[ $(ls -A | wc -l) = 1 ]", false, SIGALRM},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.setup);
+        if (c.another_user && geteuid() != 0) continue;
         const Folder folder;
         folder.write_output_file("earlier\n");
-        ASSERT_TRUE(folder.shell(c.setup)) << c.setup;
+        const int setup = folder.exit_status(SETUP_HELPERS + expected + c.setup);
+        if (setup == 77) continue;
+        ASSERT_EQ(setup, 0);
         const std::string before = snapshot(folder);
-        const Outcome outcome = run_through_pipe(folder, LONGEST_LOW_PASS, c.prepare);
+        const Outcome outcome = run_through_pipe(folder, LONGEST_LOW_PASS, c.prepare, c.signal);
         if (c.message != nullptr) {
             EXPECT_EQ(outcome.exit_status, 1) << c.message;
             EXPECT_EQ(outcome.errors, std::string("fir_design: ") + c.message + "\n");
             EXPECT_EQ(snapshot(folder), before) << c.message;
         } else {
-            EXPECT_EQ(outcome.exit_status, 0) << c.setup << "\n" << outcome.errors;
-            EXPECT_TRUE(folder.shell(c.check)) << c.check;
+            EXPECT_EQ(outcome.exit_status, c.signal != 0 ? -1 : 0) << outcome.errors;
+            EXPECT_EQ(outcome.signal, c.signal);
+            EXPECT_TRUE(folder.shell(expected + c.check)) << c.check;
         }
     }
 }

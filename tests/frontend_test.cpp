@@ -69,6 +69,8 @@ TEST(ReadInteger, TakesALineHoldingOneNumberAndRefusesAnyOtherWholeLine)
         {"2147483647\n", AnswerStatus::Accepted, 2147483647, ""},
         {"-2147483648\n", AnswerStatus::Accepted, INT32_MIN, ""},
         {"2147483648\n7\n", AnswerStatus::Refused, 0, "7\n"},
+        {"-2147483649\n", AnswerStatus::Refused, 0, ""},
+        {"60 dB \n", AnswerStatus::Refused, 0, ""},
         {"99999999999999999999\n", AnswerStatus::Refused, 0, ""},
         {"12.5\n7\n", AnswerStatus::Refused, 0, "7\n"},
         {"48000 Hz\nL\n", AnswerStatus::Refused, 0, "L\n"},
