@@ -50,12 +50,18 @@ bool show(const Console& console, const char* text)
     return show(console, text, std::strlen(text));
 }
 
+// The answer line as typed so far.
+struct TypedLine {
+    char text[MAX_TYPED_ANSWER];
+    int length;
+};
+
 // Takes back the last `count` characters of the line, on the screen too.
-bool erase(const Console& console, int count, int& length)
+bool erase(const Console& console, int count, TypedLine& line)
 {
     bool shown = true;
     for (; count > 0 && shown; --count) {
-        --length;
+        --line.length;
         shown = show(console, "\b \b");
     }
     return shown;
@@ -63,16 +69,51 @@ bool erase(const Console& console, int count, int& length)
 
 // How many characters Ctrl-W takes back: the blanks at the end of the
 // line, then the word before them.
-int last_word(const char* typed, int length)
+int last_word(const TypedLine& line)
 {
     int count = 0;
-    while (count < length && typed[length - 1 - count] == ' ') {
+    while (count < line.length && line.text[line.length - 1 - count] == ' ') {
         ++count;
     }
-    while (count < length && typed[length - 1 - count] != ' ') {
+    while (count < line.length && line.text[line.length - 1 - count] != ' ') {
         ++count;
     }
     return count;
+}
+
+// Applies a key other than Enter to the line, on the screen too. EndOfInput
+// for the end-of-input key on an empty line.
+AnswerStatus edit_line(const Console& console, const char* prompt, const TerminalKey& key, TypedLine& line)
+{
+    bool shown = true;
+    switch (key.role) {
+    case KeyRole::Character: {
+        const char c = key.code == '\t' ? ' ' : key.code;
+        if (c >= ' ' && c <= '~' && line.length < MAX_TYPED_ANSWER) {
+            line.text[line.length++] = c;
+            shown = show(console, &c, 1);
+        }
+        break;
+    }
+    case KeyRole::Erase:
+        shown = erase(console, line.length > 0 ? 1 : 0, line);
+        break;
+    case KeyRole::EraseWord:
+        shown = erase(console, last_word(line), line);
+        break;
+    case KeyRole::EraseLine:
+        shown = erase(console, line.length, line);
+        break;
+    case KeyRole::EndOfInput:
+        // As at a terminal's own prompt, only on an empty line.
+        return line.length == 0 ? AnswerStatus::EndOfInput : AnswerStatus::Accepted;
+    case KeyRole::Sequence:
+        break;
+    case KeyRole::Resumed:
+        shown = show(console, prompt) && show(console, line.text, static_cast<std::size_t>(line.length));
+        break;
+    }
+    return shown ? AnswerStatus::Accepted : AnswerStatus::StreamFailed;
 }
 
 }  // namespace
@@ -90,59 +131,31 @@ void end_keyboard_answers()
 
 AnswerStatus read_keyboard_integer(const Console& console, const char* prompt, std::int32_t* value)
 {
-    char typed[MAX_TYPED_ANSWER];
-    int length = 0;
+    TypedLine line{};
     for (;;) {
         TerminalKey key{};
-        const AnswerStatus status = next_key(console, &key);
+        AnswerStatus status = next_key(console, &key);
+        if (status == AnswerStatus::Accepted && !is_enter(key)) {
+            status = edit_line(console, prompt, key, line);
+            if (status == AnswerStatus::Accepted) {
+                continue;
+            }
+        }
         if (status != AnswerStatus::Accepted) {
             return status;
         }
-        if (is_enter(key)) {
-            AnswerLine line;
-            for (int i = 0; i < length; ++i) {
-                add_to_answer(line, typed[i]);
-            }
-            if (!show(console, "\n") || (answer_is_blank(line) && !show(console, prompt))) {
-                return AnswerStatus::StreamFailed;
-            }
-            if (!answer_is_blank(line)) {
-                return finish_answer(line, value);
-            }
-            length = 0;
-            continue;
+        AnswerLine answer;
+        for (int i = 0; i < line.length; ++i) {
+            add_to_answer(answer, line.text[i]);
         }
-        bool shown = true;
-        switch (key.role) {
-        case KeyRole::Character: {
-            const char c = key.code == '\t' ? ' ' : key.code;
-            if (c >= ' ' && c <= '~' && length < MAX_TYPED_ANSWER) {
-                typed[length++] = c;
-                shown = show(console, &c, 1);
-            }
-            break;
+        if (!show(console, "\n")) {
+            return AnswerStatus::StreamFailed;
         }
-        case KeyRole::Erase:
-            shown = erase(console, length > 0 ? 1 : 0, length);
-            break;
-        case KeyRole::EraseWord:
-            shown = erase(console, last_word(typed, length), length);
-            break;
-        case KeyRole::EraseLine:
-            shown = erase(console, length, length);
-            break;
-        case KeyRole::EndOfInput:
-            if (length == 0) {
-                return AnswerStatus::EndOfInput;
-            }
-            break;  // as a terminal's own prompt does, only on an empty line
-        case KeyRole::Sequence:
-            break;
-        case KeyRole::Resumed:
-            shown = show(console, prompt) && show(console, typed, static_cast<std::size_t>(length));
-            break;
+        if (!answer_is_blank(answer)) {
+            return finish_answer(answer, value);
         }
-        if (!shown) {
+        line.length = 0;
+        if (!show(console, prompt)) {
             return AnswerStatus::StreamFailed;
         }
     }
