@@ -5,54 +5,11 @@
 #include <cstring>
 #include <optional>
 
-#include "design/filter_stages.h"
 #include "frontend/design_derivation.h"
 #include "frontend/keyboard_answers.h"
+#include "frontend/questions.h"
 
 namespace {
-
-// One end of an accepted range: `value`, plus half the sample rate when
-// `from_half_rate` is set.
-struct Bound {
-    std::int32_t value;
-    bool from_half_rate;
-};
-
-// A numeric question and the answers it accepts.
-struct Question {
-    const char* prompt;
-    const char* name;  // the answer, as a refusal names it
-    const char* unit;  // " of Hz", " of dB" or ""
-    Bound lowest;
-    Bound highest;
-};
-
-// Every numeric question with its range; the checks and the refusals both
-// read them from here. Below 2 Hz no band fits under half the sample rate;
-// a low pass needs a band above 0 Hz and a high pass one below half the
-// rate; the upper band edge may not also equal the lower one (an empty
-// band); the window divides by (N - 1)^2, so one tap has no design.
-constexpr Question SAMPLE_RATE_QUESTION = {
-    "What is the sample frequency? ", "sample rate", " of Hz", {2, false}, {INT32_MAX, false}};
-constexpr Question LOW_PASS_CUTOFF_QUESTION = {
-    "What is the cutoff frequency? ", "cutoff frequency", " of Hz", {1, false}, {0, true}};
-constexpr Question HIGH_PASS_CUTOFF_QUESTION = {
-    "What is the cutoff frequency? ", "cutoff frequency", " of Hz", {0, false}, {-1, true}};
-constexpr Question LOWER_CUTOFF_QUESTION = {
-    "What is the lower cutoff frequency? ", "lower cutoff frequency", " of Hz", {0, false}, {0, true}};
-constexpr Question UPPER_CUTOFF_QUESTION = {
-    "What is the upper cutoff frequency? ", "upper cutoff frequency", " of Hz", {0, false}, {0, true}};
-constexpr Question ATTENUATION_QUESTION = {
-    "What is the stop band attenuation? ", "stop band attenuation", " of dB",
-    {0, false}, {MAX_STOP_BAND_ATTENUATION, false}};
-constexpr Question COEFFICIENT_COUNT_QUESTION = {
-    "How many coefficients do you want? (less than or equal to 2049) ", "number of coefficients", "",
-    {2, false}, {MAX_COEFFICIENTS, false}};
-
-std::int32_t resolve(Bound bound, std::int32_t half_rate)
-{
-    return bound.value + (bound.from_half_rate ? half_rate : 0);
-}
 
 bool is_terminal(const Console& console)
 {
@@ -82,26 +39,21 @@ AnswerStatus read_answer(const Console& console, const char* prompt, std::int32_
 AnswerStatus ask_number(const Console& console, const Question& question, std::int32_t half_rate,
                         std::optional<std::int32_t> excluded, std::int32_t* answer)
 {
-    const std::int32_t lowest = resolve(question.lowest, half_rate);
-    const std::int32_t highest = resolve(question.highest, half_rate);
     for (;;) {
         std::fputs(question.prompt, console.output);
         std::int32_t value = 0;
         const AnswerStatus status = read_answer(console, question.prompt, &value);
-        if (status == AnswerStatus::Accepted && value >= lowest && value <= highest
-            && value != excluded) {
+        if (status == AnswerStatus::Accepted && accepts_answer(question, value, half_rate, excluded)) {
             *answer = value;
             return status;
         }
         if (status == AnswerStatus::StreamFailed || status == AnswerStatus::EndOfInput) {
             return status;
         }
-        std::fprintf(console.errors, "fir_design: %s: enter a whole number%s from %d to %d",
-                     question.name, question.unit, lowest, highest);
-        if (excluded) {
-            std::fprintf(console.errors, " other than the lower cutoff frequency, %d", *excluded);
-        }
-        std::fputs("\n", console.errors);
+        char refusal[MAX_REFUSAL];
+        TextSpan text{refusal, sizeof refusal, 0};
+        describe_refusal(question, half_rate, excluded, text);
+        std::fprintf(console.errors, "fir_design: %s\n", refusal);
         if (!is_terminal(console)) {
             return AnswerStatus::Refused;
         }
@@ -157,11 +109,10 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design, Filt
         std::fputs("\n", console.output);
         std::fputs("Choices are 'L' for Low Pass, 'H' for High Pass, or 'B' for Band Pass\n",
                    console.output);
-        const char* const prompt = "Choose a filter type ";
-        std::fputs(prompt, console.output);
+        std::fputs(FILTER_TYPE_PROMPT, console.output);
 
         char key = 0;
-        AnswerStatus status = read_menu_key(console, prompt, &key);
+        AnswerStatus status = read_menu_key(console, FILTER_TYPE_PROMPT, &key);
         if (status == AnswerStatus::Accepted) {
             design.filter_type = key;
             std::fputs("\n", console.output);
@@ -176,7 +127,7 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design, Filt
             return status;
         }
         if (!is_terminal(console)) {
-            std::fputs("fir_design: filter type: enter L, H or B\n", console.errors);
+            std::fprintf(console.errors, "fir_design: %s\n", FILTER_TYPE_REFUSAL);
             return status;
         }
     }

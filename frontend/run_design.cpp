@@ -1,10 +1,8 @@
 #include "frontend/run_design.h"
 
-#include "design/filter_stages.h"
 #include "frontend/coefficient_file.h"
 #include "frontend/design_derivation.h"
 #include "frontend/dialogue.h"
-#include "frontend/fixed_point.h"
 
 namespace {
 
@@ -15,14 +13,6 @@ namespace {
 DesignArrays run_arrays;
 
 }  // namespace
-
-void design_filter(const FilterDesign& design, DesignArrays& arrays)
-{
-    compute_ideal_response(design, arrays.half_response);
-    apply_kaiser_window(design, arrays.half_response, arrays.kaiser_window);
-    expand_symmetric_response(design, arrays.half_response, arrays.impulse_response);
-    quantize_coefficients(design, arrays.impulse_response, arrays.coefficients);
-}
 
 int run_design(const Console& console)
 {

@@ -4,13 +4,7 @@
 #define FIR_DESIGN_RUN_DESIGN_H
 
 #include "frontend/console.h"
-#include "frontend/filter_design_record.h"
-
-// The design of a derived record, in run order: the ideal response, the
-// Kaiser window, the symmetric expansion and the fixed-point scaling, from
-// arrays.half_response to arrays.coefficients[0 .. N - 1]. Needs the ranges
-// the dialogue accepts; allocates nothing and cannot fail.
-void design_filter(const FilterDesign& design, DesignArrays& arrays);
+#include "frontend/design_filter.h"
 
 // Runs the dialogue on `console`, designs the filter and writes
 // "filter_coefficients.c". Returns the exit status: 0 after a completed run,
