@@ -7,16 +7,19 @@
 # the design stages; `make measure` counts the instructions and memory of a
 # whole run against a plain C floor program. `make plot` draws the README's
 # response figure; `make reach` prints its table of requested against
-# achieved attenuation.
+# achieved attenuation. `make web` builds the page (see below).
 BUILD ?= build
 WINDOWS_BUILD ?= build-windows
+WEB_BUILD ?= build-web
+# The Python with Debian's Selenium and NumPy, for the page's tests.
+WEB_PYTHON ?= /usr/bin/python3
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean \
-        windows windows-test
+        windows windows-test web web-test web-bench
 
 configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -78,8 +81,22 @@ windows:
 windows-test: build windows
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
 
+# The page: the design core as WebAssembly (Debian's clang), inlined with
+# its scripts into $(WEB_BUILD)/fir_design.html. `make web-test` checks it
+# against this build's program in headless Chromium; `make web-bench` times
+# a change of a 2049-tap design there.
+web:
+	cmake -S . -B $(WEB_BUILD) --toolchain cmake/wasm32-wasi.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(WEB_BUILD) -j$(JOBS)
+
+web-test: build web
+	$(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
+
+web-bench: web
+	$(WEB_PYTHON) bench/web_bench.py $(WEB_BUILD)/fir_design.html
+
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD) build-sanitize build-fuzz build-bench
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(WEB_BUILD) build-sanitize build-fuzz build-bench
 
 # The README's example design, drawn to PLOT (gnuplot, SVG).
 PLOT ?= docs/response.svg

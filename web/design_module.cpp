@@ -1,0 +1,247 @@
+// The page's entry points. The page writes the text of each field into the
+// module (field_text, set_field) and chooses the filter type; update() then
+// reads every answer as the console reads an answer line, checks it against
+// the console's own ranges in the console's order, and, once every answer
+// is accepted, designs the filter, puts together the file's text and
+// measures the response of its integers. Every buffer is the module's own
+// and stays valid until the next update().
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "frontend/answer_line.h"
+#include "frontend/coefficient_file.h"
+#include "frontend/design_derivation.h"
+#include "frontend/design_filter.h"
+#include "frontend/questions.h"
+#include "web/response_measure.h"
+
+#define EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+namespace {
+
+// The page's fields, in the console's order; the last is the page's own,
+// for Kaiser's estimate of the length.
+enum Field { SAMPLE_RATE, CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, ATTENUATION, COEFFICIENT_COUNT,
+             TRANSITION_WIDTH, FIELD_COUNT };
+
+// How a field stands after update().
+enum FieldState {
+    ACCEPTED,
+    REFUSED,  // its message says what is accepted
+    BLANK,    // nothing typed yet
+    WAITING,  // its range depends on an answer not yet accepted
+    UNASKED,  // not a question of the chosen filter type
+};
+
+// A field may hold this many bytes of text; the page's inputs hold fewer
+// characters.
+constexpr int FIELD_CAPACITY = 256;
+
+constexpr Question TRANSITION_WIDTH_QUESTION = {
+    "What transition width do you need? ", "transition width", " of Hz", {1, false}, {0, true}};
+
+struct FieldRecord {
+    char text[FIELD_CAPACITY];
+    int length;
+    FieldState state;
+    std::int32_t value;
+    char message[MAX_REFUSAL];
+};
+
+FieldRecord fields[FIELD_COUNT];
+char filter_key = 'L';
+
+FilterDesign design{};
+DesignArrays arrays;
+CoefficientText text;
+double gain_db[RESPONSE_POINTS];
+ResponseFigures figures{};
+DesignBands bands{};
+bool ready = false;
+
+constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
+
+// Checks one field's answer against `question`.
+void check(Field field, const Question& question, std::int32_t half_rate, std::optional<std::int32_t> excluded)
+{
+    FieldRecord& record = fields[field];
+    record.message[0] = '\0';
+    AnswerLine line;
+    for (int i = 0; i < record.length; ++i) {
+        add_to_answer(line, record.text[i]);
+    }
+    if (answer_is_blank(line)) {
+        record.state = BLANK;
+        return;
+    }
+    if (finish_answer(line, &record.value) == AnswerStatus::Accepted
+        && accepts_answer(question, record.value, half_rate, excluded)) {
+        record.state = ACCEPTED;
+        return;
+    }
+    record.state = REFUSED;
+    TextSpan message{record.message, sizeof record.message, 0};
+    describe_refusal(question, half_rate, excluded, message);
+}
+
+void set_state(Field field, FieldState state)
+{
+    fields[field].state = state;
+    fields[field].message[0] = '\0';
+}
+
+bool accepted(Field field)
+{
+    return fields[field].state == ACCEPTED;
+}
+
+// Every field in the console's order; true when the design has every answer.
+bool check_every_field(FilterType type)
+{
+    check(SAMPLE_RATE, SAMPLE_RATE_QUESTION, 0, std::nullopt);
+    const std::int32_t half_rate = accepted(SAMPLE_RATE) ? fields[SAMPLE_RATE].value / 2 : 0;
+    const bool band = type == FilterType::BandPass;
+    set_state(band ? CUTOFF : LOWER_CUTOFF, UNASKED);
+    if (!band) {
+        set_state(UPPER_CUTOFF, UNASKED);
+    }
+    if (!accepted(SAMPLE_RATE)) {
+        for (const Field field : {CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, TRANSITION_WIDTH}) {
+            if (fields[field].state != UNASKED) {
+                set_state(field, WAITING);
+            }
+        }
+    } else if (band) {
+        check(LOWER_CUTOFF, LOWER_CUTOFF_QUESTION, half_rate, std::nullopt);
+        if (accepted(LOWER_CUTOFF)) {
+            check(UPPER_CUTOFF, UPPER_CUTOFF_QUESTION, half_rate, fields[LOWER_CUTOFF].value);
+        } else {
+            set_state(UPPER_CUTOFF, WAITING);
+        }
+    } else {
+        check(CUTOFF, type == FilterType::LowPass ? LOW_PASS_CUTOFF_QUESTION : HIGH_PASS_CUTOFF_QUESTION,
+              half_rate, std::nullopt);
+    }
+    if (accepted(SAMPLE_RATE)) {
+        check(TRANSITION_WIDTH, TRANSITION_WIDTH_QUESTION, half_rate, std::nullopt);
+    }
+    check(ATTENUATION, ATTENUATION_QUESTION, 0, std::nullopt);
+    check(COEFFICIENT_COUNT, COEFFICIENT_COUNT_QUESTION, 0, std::nullopt);
+    return accepted(SAMPLE_RATE) && (band ? accepted(LOWER_CUTOFF) && accepted(UPPER_CUTOFF) : accepted(CUTOFF))
+           && accepted(ATTENUATION) && accepted(COEFFICIENT_COUNT);
+}
+
+// The record as the dialogue leaves it for these answers.
+void fill_design(FilterType type)
+{
+    design = FilterDesign{};
+    design.sample_rate = fields[SAMPLE_RATE].value;
+    design.filter_type = filter_key;
+    if (type == FilterType::BandPass) {
+        design.lower_cutoff = fields[LOWER_CUTOFF].value;
+        design.upper_cutoff = fields[UPPER_CUTOFF].value;
+    } else {
+        design.cutoff = fields[CUTOFF].value;
+    }
+    design.stop_band_attenuation = fields[ATTENUATION].value;
+    design.number_of_coefficients = fields[COEFFICIENT_COUNT].value;
+    derive_design_values(design, type);
+}
+
+double in_hz(double cycles_per_sample)
+{
+    return cycles_per_sample * design.sample_rate;
+}
+
+}  // namespace
+
+EXPORT(field_text) char* field_text(int field)
+{
+    return fields[field].text;
+}
+
+// `length` bytes of field_text(field) now hold the field's text.
+EXPORT(set_field) void set_field(int field, int length)
+{
+    fields[field].length = length < 0 ? 0 : length > FIELD_CAPACITY ? FIELD_CAPACITY : length;
+}
+
+// The question a field asks, as the console's prompt.
+EXPORT(field_prompt) const char* field_prompt(int field)
+{
+    const Question* questions[FIELD_COUNT] = {
+        &SAMPLE_RATE_QUESTION, &LOW_PASS_CUTOFF_QUESTION, &LOWER_CUTOFF_QUESTION, &UPPER_CUTOFF_QUESTION,
+        &ATTENUATION_QUESTION, &COEFFICIENT_COUNT_QUESTION, &TRANSITION_WIDTH_QUESTION};
+    return questions[field]->prompt;
+}
+
+// The menu key that chooses the filter type: L, H or B in either case.
+// Returns false, changing nothing, for any other key.
+EXPORT(set_filter_type) bool set_filter_type(int key)
+{
+    if (!filter_type_of_key(static_cast<char>(key))) {
+        return false;
+    }
+    filter_key = static_cast<char>(key);
+    return true;
+}
+
+// Checks every field and, when all are accepted, designs and measures.
+// Returns whether there is a design.
+EXPORT(update) bool update()
+{
+    const FilterType type = *filter_type_of_key(filter_key);
+    ready = check_every_field(type);
+    if (!ready) {
+        return false;
+    }
+    fill_design(type);
+    design_filter(design, arrays);
+    ready = format_coefficient_text(design, arrays.coefficients, text);
+    measure_response(design, arrays.coefficients, gain_db, figures);
+    bands = design_bands(design);
+    return ready;
+}
+
+EXPORT(field_state) int field_state(int field) { return fields[field].state; }
+EXPORT(field_message) const char* field_message(int field) { return fields[field].message; }
+
+EXPORT(coefficient_text) const char* coefficient_text() { return ready ? text.characters.data() : ""; }
+EXPORT(coefficient_text_length) int coefficient_text_length()
+{
+    return ready ? static_cast<int>(text.length) : 0;
+}
+
+// The gain in dB at RESPONSE_POINTS frequencies evenly from 0 to half the
+// sample rate.
+EXPORT(response_db) const double* response_db() { return gain_db; }
+EXPORT(response_points) int response_points() { return RESPONSE_POINTS; }
+EXPORT(sample_rate) int sample_rate() { return design.sample_rate; }
+
+EXPORT(achieved_attenuation) double achieved_attenuation() { return figures.achieved_attenuation; }
+EXPORT(pass_lowest) double pass_lowest() { return figures.pass_lowest; }
+EXPORT(pass_highest) double pass_highest() { return figures.pass_highest; }
+EXPORT(half_gain_frequency) double half_gain_frequency(int i) { return figures.half_gain[i]; }
+EXPORT(half_power_frequency) double half_power_frequency(int i) { return figures.half_power[i]; }
+EXPORT(taps_at_zero) int taps_at_zero() { return figures.taps_at_zero; }
+
+// Kaiser's estimate of N for the attenuation and the typed transition
+// width: (A - 7.95) / (14.36 width / rate) + 1; NaN without both, or below
+// 8 dB, where the formula has no length.
+EXPORT(kaiser_estimate) double kaiser_estimate()
+{
+    if (!accepted(TRANSITION_WIDTH) || !accepted(ATTENUATION) || fields[ATTENUATION].value < 8) {
+        return NOT_A_FIGURE;
+    }
+    const double width = static_cast<double>(fields[TRANSITION_WIDTH].value) / fields[SAMPLE_RATE].value;
+    return (fields[ATTENUATION].value - 7.95) / (14.36 * width) + 1;
+}
+
+// The bands as the plot shades them, in Hz.
+EXPORT(pass_band_low) double pass_band_low() { return in_hz(bands.pass_low); }
+EXPORT(pass_band_high) double pass_band_high() { return in_hz(bands.pass_high); }
+EXPORT(stop_band_count) int stop_band_count() { return bands.stop_count; }
+EXPORT(stop_band_low) double stop_band_low(int i) { return in_hz(bands.stop_low[i]); }
+EXPORT(stop_band_high) double stop_band_high(int i) { return in_hz(bands.stop_high[i]); }

@@ -1,0 +1,49 @@
+// The response of a design's integer coefficients as the fixed-point filter
+// applies them (coefficient / 32768), measured for the page: a dense
+// spectrum for the plot, and the figures read from it and from exact
+// evaluations at the points that matter.
+#ifndef FIR_DESIGN_RESPONSE_MEASURE_H
+#define FIR_DESIGN_RESPONSE_MEASURE_H
+
+#include "frontend/filter_design_record.h"
+
+// Points of the spectrum from 0 to half the sample rate: 2^15 + 1, a bin
+// every 1/65536 of the sample rate, 32 to a side lobe of a 2049-tap design.
+constexpr int SPECTRUM_SIZE = 1 << 16;
+constexpr int RESPONSE_POINTS = SPECTRUM_SIZE / 2 + 1;
+
+// The bands of a design as Kaiser's transition width places them: the width
+// (A - 7.95) / (14.36 (N - 1)) of the sample rate, half of it on each side
+// of every band edge. Frequencies in cycles per sample (0 to 0.5).
+struct DesignBands {
+    double pass_low, pass_high;
+    int stop_count;        // 0 to 2
+    double stop_low[2], stop_high[2];
+};
+
+// What the page shows beside the plot. Frequencies in Hz; a figure that
+// does not exist for the design is NaN.
+struct ResponseFigures {
+    double achieved_attenuation;  // dB: the least loss over the stop bands
+    double pass_lowest;           // dB: the least and the greatest gain
+    double pass_highest;          //     over the pass band
+    double half_gain[2];          // where the gain crosses -6.02 dB (half the gain)
+    double half_power[2];         // and -3.01 dB (half the power), at each band edge
+    int taps_at_zero;             // coefficients truncated to 0
+};
+
+// The bands of a derived design (edges in either order: the band between
+// them). No stop band when the width formula gives none: below 8 dB, or
+// where an edge plus half the width passes half the sample rate.
+DesignBands design_bands(const FilterDesign& design);
+
+// |H(f)| of coefficients[0 .. N - 1] / 32768 at f cycles per sample,
+// summed exactly (the table is symmetric: a cosine series).
+double exact_gain(const Coefficients& coefficients, int count, double f);
+
+// Fills gain_db[0 .. RESPONSE_POINTS - 1] with the gain in dB at
+// k / SPECTRUM_SIZE cycles per sample, and `figures` for the design.
+void measure_response(const FilterDesign& design, const Coefficients& coefficients,
+                      double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures);
+
+#endif
