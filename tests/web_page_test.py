@@ -1,0 +1,175 @@
+#!/usr/bin/env python3
+"""The page in headless Chromium against the console tool it was built with.
+
+    web_page_test.py PAGE FIR_DESIGN
+
+The module must give the console's file for a fixed-seed set of designs; the
+page, typed into as a person would, must show the console's file and
+refusals, download the file with either line end, and report an achieved
+attenuation that an independent 2^20-point spectrum of the integers agrees
+with.
+"""
+import math
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import numpy
+from selenium.webdriver.common.by import By
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples"))
+import fir_response  # noqa: E402
+import headless_browser  # noqa: E402
+
+PAGE, PROGRAM = (os.path.abspath(p) for p in sys.argv[1:3])
+PROMPTS = {"rate": "What is the sample frequency?", "cutoff": "What is the cutoff frequency?",
+           "lower": "What is the lower cutoff frequency?", "upper": "What is the upper cutoff frequency?",
+           "attenuation": "What is the stop band attenuation?",
+           "count": "How many coefficients do you want? (less than or equal to 2049)"}
+TYPE_LABELS = {"L": "Low Pass", "H": "High Pass", "B": "Band Pass"}
+
+
+def console(answers):
+    """(file text or None, standard error) of the console tool for answers,
+    a list of lines."""
+    with tempfile.TemporaryDirectory() as folder:
+        run = subprocess.run([PROGRAM], input="".join(a + "\n" for a in answers).encode(), cwd=folder,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        path = os.path.join(folder, "filter_coefficients.c")
+        if not os.path.exists(path):
+            return None, run.stderr.decode()
+        with open(path) as file:
+            return file.read(), run.stderr.decode()
+
+
+def random_design(chance):
+    """Answers of a design in range: every type, edges at the limits, odd and even N."""
+    rate = chance.choice([2, 3, 8000, 44100, 48000, 96000, 192000, 2147483647, chance.randint(2, 400000)])
+    key = chance.choice("LlHhBb")
+    half = rate // 2
+    edge = lambda low, high: chance.choice([low, high, chance.randint(low, high)])  # noqa: E731
+    if key in "Ll":
+        edges = [edge(1, half)]
+    elif key in "Hh":
+        edges = [edge(0, half - 1)]
+    else:
+        lower = edge(0, half)
+        edges = [lower, chance.choice([u for u in {0, half, chance.randint(0, half)} if u != lower] or [1 - lower])]
+    attenuation = chance.choice([0, 7, 8, 20, 21, 50, 51, 6449, chance.randint(0, 150)])
+    count = chance.choice([2, 3, 2048, 2049, chance.randint(2, 2049)])
+    return [str(rate), key] + [str(e) for e in edges] + [str(attenuation), str(count)]
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.downloads = tempfile.mkdtemp()
+        cls.browser = headless_browser.open_page(PAGE, cls.downloads)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+
+    def field(self, prompt):
+        label = self.browser.find_element(By.XPATH, "//label[normalize-space()=\"%s\"]" % prompt)
+        return self.browser.find_element(By.ID, label.get_attribute("for"))
+
+    def type_answers(self, answers):
+        """Types answers as the console takes them: rate, key, edges, attenuation, count."""
+        rate, key, *edges, attenuation, count = answers
+        self.browser.find_element(By.XPATH, "//label[normalize-space()='%s']" % TYPE_LABELS[key.upper()]).click()
+        names = ["rate"] + (["lower", "upper"] if key.upper() == "B" else ["cutoff"]) + ["attenuation", "count"]
+        for name, value in zip(names, [rate] + edges + [attenuation, count]):
+            box = self.field(PROMPTS[name])
+            box.clear()
+            box.send_keys(value)
+
+    def shown(self, element_id):
+        return self.browser.execute_script("return document.getElementById(arguments[0]).textContent", element_id)
+
+    def test_the_module_gives_the_console_s_file_for_a_thousand_designs(self):
+        chance = random.Random(2026)
+        designs = [random_design(chance) for _ in range(1000)]
+        texts = self.browser.execute_script("""
+            const m = window.designModule;
+            return arguments[0].map(([rate, key, ...rest]) => {
+              const band = key.toUpperCase() === "B";
+              const values = [rate, band ? "" : rest[0], band ? rest[0] : "", band ? rest[1] : "",
+                              rest[rest.length - 2], rest[rest.length - 1], ""];
+              values.forEach((text, field) => m.setField(field, text));
+              m.setFilterType(key);
+              return m.update() ? m.coefficientText() : null;
+            });""", designs)
+        for design, text in zip(designs, texts):
+            self.assertEqual(text, console(design)[0], design)
+
+    def test_typed_answers_show_and_download_the_console_s_file(self):
+        self.assertEqual(self.browser.execute_script(
+            "return performance.getEntriesByType('resource').length + "
+            "document.querySelectorAll('script[src], link[href], img[src]').length"), 0)
+        self.browser.find_element(By.TAG_NAME, "body").send_keys("h")  # the menu's keys choose too
+        self.assertTrue(self.browser.find_element(By.CSS_SELECTOR, "input[value=H]").is_selected())
+        answers = ["44100", "B", "3400", "300", "70", "255"]  # swapped edges: the band between them
+        self.type_answers(answers)
+        expected = console(answers)[0]
+        self.assertEqual(self.shown("coefficient-text"), expected)
+        for line_ends, text in (("LF", expected), ("CR LF", expected.replace("\n", "\r\n"))):
+            self.browser.find_element(By.XPATH, "//select[@id='line-ends']/option[text()='%s']" % line_ends).click()
+            self.browser.find_element(By.ID, "download").click()
+            path = os.path.join(self.downloads, "filter_coefficients.c")
+            for _ in range(100):
+                if os.path.exists(path):
+                    break
+                time.sleep(0.1)
+            with open(path, "rb") as downloaded:
+                self.assertEqual(downloaded.read(), text.encode(), line_ends)
+            os.remove(path)
+
+    def test_each_question_refuses_as_the_console_does(self):
+        refusals = [["12.5"], ["48000", "L", "24001"], ["48001", "H", "24000"], ["48000", "B", "-1"],
+                    ["48000", "B", "500", "500"], ["48000", "L", "12000", "60 dB"],
+                    ["48000", "L", "12000", "60", "2050"]]
+        good = ["48000", "L", "12000", "60", "101"]
+        for answers in refusals:
+            full = answers + good[len(answers):] if answers[1:2] != ["B"] else \
+                answers + ["600", "60", "101"][len(answers) - 3:]
+            self.type_answers(full)
+            message = console(answers)[1].strip().replace("fir_design: ", "", 1)
+            refusal = self.browser.find_element(By.XPATH, "//p[@class='refusal'][normalize-space()=\"%s\"]" % message)
+            self.assertTrue(refusal.is_displayed(), message)
+            self.assertEqual(self.shown("coefficient-text"), "", message)
+            self.assertFalse(self.browser.find_element(By.ID, "download").is_enabled(), message)
+
+    def test_the_achieved_attenuation_agrees_with_an_independent_spectrum(self):
+        # The third has its worst gain at the stop band's edge, 1.6 dB above the nearest bin
+        # of a 2^16-point spectrum.
+        for answers in (["48000", "L", "12000", "60", "101"], ["48000", "L", "10000", "100", "2049"],
+                        ["48000", "L", "4164", "40", "1931"],
+                        ["8001", "H", "1000", "40", "31"], ["44100", "B", "300", "3400", "80", "511"]):
+            self.type_answers(answers)
+            shown = float(self.shown("achieved-attenuation").split()[0])
+            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
+                file.write(console(answers)[0])
+                file.flush()
+                rate, taps = fir_response.read_coefficient_file(file.name)
+            q15 = numpy.array(taps) / fir_response.Q15
+            spectrum = numpy.abs(numpy.fft.rfft(q15, 1 << 20))
+            _, stops = fir_response.bands(answers[1], [int(e) for e in answers[2:-2]], rate,
+                                          int(answers[-2]), len(taps))
+            worst = 0
+            for low, high in stops:
+                bins = spectrum[math.ceil(low * (1 << 20)):math.floor(high * (1 << 20)) + 1]
+                edges = [abs(numpy.sum(q15 * numpy.exp(-2j * math.pi * f * numpy.arange(len(taps)))))
+                         for f in (low, high)]
+                worst = max(worst, bins.max(), *edges)
+            self.assertAlmostEqual(shown, -20 * math.log10(worst), delta=0.2, msg=answers)
+        self.type_answers(["48000", "L", "12000", "7", "101"])
+        self.assertTrue(self.shown("achieved-attenuation").startswith("no stop band"))
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
