@@ -56,7 +56,7 @@ fuzz:
 lint: build
 	clang-tidy -p $(BUILD) --quiet design/*.cpp $(filter-out %_windows.cpp,$(wildcard frontend/*.cpp))
 	cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
-	  --quiet -I . design frontend
+	  --quiet -I . design frontend web
 
 check: test sanitize fuzz lint
 
