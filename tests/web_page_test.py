@@ -143,6 +143,12 @@ class Page(unittest.TestCase):
             self.assertTrue(refusal.is_displayed(), message)
             self.assertEqual(self.shown("coefficient-text"), "", message)
             self.assertFalse(self.browser.find_element(By.ID, "download").is_enabled(), message)
+        # A question whose range depends on a refused answer is shown, waiting for it.
+        self.type_answers(["abc", "B", "1", "2", "60", "101"])  # no prefix of "abc" is accepted
+        self.type_answers(["abc", "L", "1", "60", "101"])
+        states = self.browser.execute_script(
+            "return ['cutoff', 'lower-cutoff'].map((id) => document.getElementById(id).closest('.question').hidden)")
+        self.assertEqual(states, [False, True])
 
     def test_the_achieved_attenuation_agrees_with_an_independent_spectrum(self):
         # The third has its worst gain at the stop band's edge, 1.6 dB above the nearest bin

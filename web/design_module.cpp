@@ -103,24 +103,18 @@ bool check_every_field(FilterType type)
     check(SAMPLE_RATE, SAMPLE_RATE_QUESTION, 0, std::nullopt);
     const std::int32_t half_rate = accepted(SAMPLE_RATE) ? fields[SAMPLE_RATE].value / 2 : 0;
     const bool band = type == FilterType::BandPass;
-    set_state(band ? CUTOFF : LOWER_CUTOFF, UNASKED);
-    if (!band) {
-        set_state(UPPER_CUTOFF, UNASKED);
+    // The questions whose range depends on the sample rate wait for it; the
+    // cutoffs of the other filter types are not asked.
+    for (const Field field : {CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, TRANSITION_WIDTH}) {
+        const bool asked = field == TRANSITION_WIDTH || (field == CUTOFF) != band;
+        set_state(field, !asked ? UNASKED : WAITING);
     }
-    if (!accepted(SAMPLE_RATE)) {
-        for (const Field field : {CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, TRANSITION_WIDTH}) {
-            if (fields[field].state != UNASKED) {
-                set_state(field, WAITING);
-            }
-        }
-    } else if (band) {
+    if (band && accepted(SAMPLE_RATE)) {
         check(LOWER_CUTOFF, LOWER_CUTOFF_QUESTION, half_rate, std::nullopt);
         if (accepted(LOWER_CUTOFF)) {
             check(UPPER_CUTOFF, UPPER_CUTOFF_QUESTION, half_rate, fields[LOWER_CUTOFF].value);
-        } else {
-            set_state(UPPER_CUTOFF, WAITING);
         }
-    } else {
+    } else if (accepted(SAMPLE_RATE)) {
         check(CUTOFF, type == FilterType::LowPass ? LOW_PASS_CUTOFF_QUESTION : HIGH_PASS_CUTOFF_QUESTION,
               half_rate, std::nullopt);
     }
