@@ -1,6 +1,5 @@
 #include "frontend/dialogue.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
