@@ -53,11 +53,6 @@ void add_to_answer(AnswerLine& line, char c)
     }
 }
 
-bool answer_is_blank(const AnswerLine& line)
-{
-    return line.part == AnswerLine::Part::Before;
-}
-
 AnswerStatus finish_answer(const AnswerLine& line, std::int32_t* value)
 {
     if (line.part != AnswerLine::Part::Digits && line.part != AnswerLine::Part::After) {
@@ -77,5 +72,5 @@ AnswerStatus parse_answer(const char* text, std::size_t length, std::int32_t* va
     for (std::size_t i = 0; i < length; ++i) {
         add_to_answer(line, text[i]);
     }
-    return finish_answer(line, value);
+    return line.part == AnswerLine::Part::Before ? AnswerStatus::EndOfInput : finish_answer(line, value);
 }

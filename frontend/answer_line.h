@@ -25,14 +25,13 @@ struct AnswerLine {
 // spaces, tabs and a carriage return (of a CR LF line end) may follow.
 void add_to_answer(AnswerLine& line, char c);
 
-// True while the line holds nothing but white space.
-bool answer_is_blank(const AnswerLine& line);
-
 // Accepted, with the number in *value, when the line holds one integer of
 // the signed 32-bit range; Refused otherwise, a blank line included.
 AnswerStatus finish_answer(const AnswerLine& line, std::int32_t* value);
 
-// The same for a whole line at once: `length` characters from `text`.
+// The same for a whole line at once, `length` characters from `text`
+// (typed at a keyboard or into a field), except that a line holding nothing
+// but white space is no answer yet: EndOfInput.
 AnswerStatus parse_answer(const char* text, std::size_t length, std::int32_t* value);
 
 #endif

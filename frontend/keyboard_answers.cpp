@@ -144,15 +144,12 @@ AnswerStatus read_keyboard_integer(const Console& console, const char* prompt, s
         if (status != AnswerStatus::Accepted) {
             return status;
         }
-        AnswerLine answer;
-        for (int i = 0; i < line.length; ++i) {
-            add_to_answer(answer, line.text[i]);
-        }
         if (!show(console, "\n")) {
             return AnswerStatus::StreamFailed;
         }
-        if (!answer_is_blank(answer)) {
-            return finish_answer(answer, value);
+        status = parse_answer(line.text, static_cast<std::size_t>(line.length), value);
+        if (status != AnswerStatus::EndOfInput) {
+            return status;
         }
         line.length = 0;
         if (!show(console, prompt)) {

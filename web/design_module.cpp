@@ -68,16 +68,12 @@ void check(Field field, const Question& question, std::int32_t half_rate, std::o
 {
     FieldRecord& record = fields[field];
     record.message[0] = '\0';
-    AnswerLine line;
-    for (int i = 0; i < record.length; ++i) {
-        add_to_answer(line, record.text[i]);
-    }
-    if (answer_is_blank(line)) {
+    const AnswerStatus status = parse_answer(record.text, static_cast<std::size_t>(record.length), &record.value);
+    if (status == AnswerStatus::EndOfInput) {
         record.state = BLANK;
         return;
     }
-    if (finish_answer(line, &record.value) == AnswerStatus::Accepted
-        && accepts_answer(question, record.value, half_rate, excluded)) {
+    if (status == AnswerStatus::Accepted && accepts_answer(question, record.value, half_rate, excluded)) {
         record.state = ACCEPTED;
         return;
     }
