@@ -259,13 +259,17 @@ int put_coefficient_text(const CoefficientText& text)
     // renamed or removed, so that none is left behind; and take a file-size
     // limit as the error EFBIG rather than as SIGXFSZ, which would end the run
     // with the temporary in place. An ignored SIGXFSZ stays ignored.
-    sigset_t ending_signals;
+    // SIGXFSZ itself is ignored, not held: held, it would still end the run
+    // once let through.
+    const EndingSignals ending = ending_signals();
+    sigset_t held;
     sigset_t previous_mask;
-    sigemptyset(&ending_signals);
-    for (const int signal_number : ENDING_SIGNALS) {
-        sigaddset(&ending_signals, signal_number);
+    sigemptyset(&held);
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaddset(&held, ending.numbers[i]);
     }
-    sigprocmask(SIG_BLOCK, &ending_signals, &previous_mask);
+    sigdelset(&held, SIGXFSZ);
+    sigprocmask(SIG_BLOCK, &held, &previous_mask);
     struct sigaction ignore {};
     struct sigaction previous_size_action {};
     ignore.sa_handler = SIG_IGN;
