@@ -6,6 +6,8 @@
 #ifndef FIR_DESIGN_TERMINAL_KEYS_H
 #define FIR_DESIGN_TERMINAL_KEYS_H
 
+#include <cstdio>
+
 #include "frontend/answer_line.h"
 
 // The descriptor of standard input when it is a keyboard (a terminal or a
@@ -19,7 +21,9 @@ int keyboard_on_standard_input();
 // working; until end_key_reading, each signal that would end the run
 // (ENDING_SIGNALS) first restores the terminal, then ends the run by the
 // same signal, and Ctrl-Z suspends with the terminal restored and resumes
-// in key mode. A signal ignored when the program started stays ignored.
+// in key mode once the run is in the foreground again (the mode then found
+// is the one restored at the end). A signal ignored when the program started
+// stays ignored.
 // Returns false, changing nothing, when the terminal's mode cannot be read
 // or set.
 bool begin_key_reading(int terminal_fd);
@@ -33,6 +37,7 @@ enum class KeyRole {
     EndOfInput,  // Ctrl-D (Ctrl-Z on the console)
     Sequence,    // a key that sends several codes (an arrow, a function key)
     Resumed,     // not a key: the run went on after a suspension (Ctrl-Z)
+    Resized,     // not a key: the terminal's width may have changed
 };
 
 struct TerminalKey {
@@ -47,5 +52,19 @@ AnswerStatus read_terminal_key(TerminalKey* key);
 
 // Puts the keyboard back as begin_key_reading found it.
 void end_key_reading();
+
+// The keyboard's screen, between begin_key_reading and end_key_reading:
+// its width in columns (0 when it does not say), and whether it moves its
+// cursor on the usual escape sequences (cursor up, forward, erase below),
+// which a dumb terminal (TERM unset, empty or "dumb") and the Windows
+// console's plain output do not.
+int terminal_columns();
+bool terminal_moves_cursor();
+
+// Where the keys are echoed: `output` when it writes to the keyboard's own
+// screen, else that screen opened for writing (standard output redirected
+// to a file still lets the user see what they type), or `output` when it
+// cannot be opened. A stream other than `output` is the caller's to close.
+std::FILE* terminal_echo_stream(std::FILE* output);
 
 #endif

@@ -4,8 +4,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +20,10 @@ namespace {
 termios saved_mode;
 volatile sig_atomic_t key_fd = -1;  // the terminal while it is in key mode, else -1
 volatile sig_atomic_t resumed = 0;  // set when the run goes on after Ctrl-Z
+volatile sig_atomic_t resized = 0;  // set when the terminal's size changed
+// Whether SIGTTOU was ignored or held at start: the terminal may then be set
+// from the background, and key mode may have been set from there.
+volatile sig_atomic_t set_from_background = 0;
 
 constexpr unsigned char ESCAPE = 27;
 constexpr unsigned char DELETE = 127;
@@ -24,8 +33,10 @@ constexpr unsigned char BACKSPACE = 8;
 // pressing Esc alone sends nothing after it.
 constexpr int ESCAPE_SEQUENCE_WAIT = 50;
 
-struct sigaction previous_ending_actions[ENDING_SIGNAL_COUNT];
+EndingSignals ending;
+struct sigaction previous_ending_actions[MAX_ENDING_SIGNALS];
 struct sigaction previous_suspend_action;
+struct sigaction previous_resize_action;
 
 termios key_mode_of(const termios& mode)
 {
@@ -38,11 +49,23 @@ termios key_mode_of(const termios& mode)
 }
 
 // Every call below is async-signal-safe.
+//
+// Puts the saved mode back while the terminal is still the run's. Once a
+// shell has taken it back (the run shares its job with make or a shell
+// script, which stopped first) the shell sets its own mode, and a change from
+// the background would stop the run on SIGTTOU, which is held off here.
+// Where SIGTTOU was ignored from the start, the background is no bar.
 void restore_terminal()
 {
-    if (key_fd >= 0) {
+    sigset_t tty_output;
+    sigset_t previous;
+    sigemptyset(&tty_output);
+    sigaddset(&tty_output, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &tty_output, &previous);
+    if (key_fd >= 0 && (set_from_background != 0 || tcgetpgrp(key_fd) == getpgrp())) {
         tcsetattr(key_fd, TCSANOW, &saved_mode);
     }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void raise_with_default_action(int signal_number)
@@ -60,10 +83,11 @@ void raise_with_default_action(int signal_number)
 void block_handled_signals(sigset_t* mask)
 {
     sigemptyset(mask);
-    for (const int signal_number : ENDING_SIGNALS) {
-        sigaddset(mask, signal_number);
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaddset(mask, ending.numbers[i]);
     }
     sigaddset(mask, SIGTSTP);
+    sigaddset(mask, SIGWINCH);
 }
 
 void end_run_by_signal(int signal_number)
@@ -93,20 +117,45 @@ void install_handler(int signal_number, void (*handler)(int), struct sigaction* 
     sigaction(signal_number, &action, nullptr);
 }
 
+// Continued after `fg` or `bg`: key mode is taken up again by the key read
+// (rejoin_terminal), once the run has the terminal, not here, where it may
+// still be in the background.
 void suspend_with_terminal_restored(int /*signal_number*/)
 {
     const int saved_errno = errno;
     restore_terminal();
     raise_with_default_action(SIGTSTP);
-    // Continued. The shell may have changed the mode while the run was
-    // stopped, so take it afresh before leaving canonical mode again.
     install_handler(SIGTSTP, suspend_with_terminal_restored, nullptr);
-    if (key_fd >= 0 && tcgetattr(key_fd, &saved_mode) == 0) {
-        const termios key_mode = key_mode_of(saved_mode);
-        tcsetattr(key_fd, TCSANOW, &key_mode);
-    }
     resumed = 1;
     errno = saved_errno;
+}
+
+void note_resize(int /*signal_number*/)
+{
+    resized = 1;
+}
+
+// After a suspension: waits until the run is in the foreground again (in the
+// background tcdrain stops it by SIGTTOU until `fg`), then takes the mode
+// the shell gave back as the one to restore, and key mode again.
+void rejoin_terminal()
+{
+    while (tcdrain(key_fd) != 0 && errno == EINTR) {
+    }
+    if (tcgetpgrp(key_fd) != getpgrp()) {
+        return;  // SIGTTOU is ignored: the terminal is not the run's to set
+    }
+    sigset_t handled;
+    sigset_t previous;
+    block_handled_signals(&handled);
+    sigprocmask(SIG_BLOCK, &handled, &previous);  // the handlers read saved_mode
+    termios mode;
+    if (tcgetattr(key_fd, &mode) == 0) {
+        saved_mode = mode;
+        const termios key_mode = key_mode_of(mode);
+        tcsetattr(key_fd, TCSANOW, &key_mode);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 // How a read that gave no byte ends the answers: a read of 0 bytes, or EIO
@@ -179,12 +228,20 @@ bool begin_key_reading(int terminal_fd)
         return false;
     }
     saved_mode = mode;
-    for (std::size_t i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
-        install_handler(ENDING_SIGNALS[i], end_run_by_signal, &previous_ending_actions[i]);
+    struct sigaction tty_output {};
+    sigset_t held;
+    sigaction(SIGTTOU, nullptr, &tty_output);
+    sigprocmask(SIG_BLOCK, nullptr, &held);
+    set_from_background = tty_output.sa_handler == SIG_IGN || sigismember(&held, SIGTTOU) == 1;
+    ending = ending_signals();
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        install_handler(ending.numbers[i], end_run_by_signal, &previous_ending_actions[i]);
     }
     install_handler(SIGTSTP, suspend_with_terminal_restored, &previous_suspend_action);
+    install_handler(SIGWINCH, note_resize, &previous_resize_action);
     key_fd = terminal_fd;
     resumed = 0;
+    resized = 0;
     const termios key_mode = key_mode_of(mode);
     // TCSANOW, not TCSAFLUSH: keys typed ahead must not be thrown away.
     if (tcsetattr(terminal_fd, TCSANOW, &key_mode) != 0) {
@@ -199,7 +256,14 @@ AnswerStatus read_terminal_key(TerminalKey* key)
     for (;;) {
         if (resumed != 0) {
             resumed = 0;
+            resized = 0;  // the question is shown again anyway
+            rejoin_terminal();
             *key = {KeyRole::Resumed, 0};
+            return AnswerStatus::Accepted;
+        }
+        if (resized != 0) {
+            resized = 0;
+            *key = {KeyRole::Resized, 0};
             return AnswerStatus::Accepted;
         }
         unsigned char byte = 0;
@@ -223,8 +287,41 @@ void end_key_reading()
 {
     restore_terminal();
     key_fd = -1;
-    for (std::size_t i = 0; i < ENDING_SIGNAL_COUNT; ++i) {
-        sigaction(ENDING_SIGNALS[i], &previous_ending_actions[i], nullptr);
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaction(ending.numbers[i], &previous_ending_actions[i], nullptr);
     }
     sigaction(SIGTSTP, &previous_suspend_action, nullptr);
+    sigaction(SIGWINCH, &previous_resize_action, nullptr);
+}
+
+int terminal_columns()
+{
+    winsize size{};
+    return key_fd >= 0 && ioctl(key_fd, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+bool terminal_moves_cursor()
+{
+    const char* name = std::getenv("TERM");
+    return name != nullptr && *name != '\0' && std::strcmp(name, "dumb") != 0;
+}
+
+std::FILE* terminal_echo_stream(std::FILE* output)
+{
+    struct stat output_status {};
+    struct stat terminal_status {};
+    const int output_fd = fileno(output);
+    if (output_fd < 0 || isatty(output_fd) == 0 || fstat(output_fd, &output_status) != 0
+        || fstat(key_fd, &terminal_status) != 0 || output_status.st_rdev != terminal_status.st_rdev) {
+        const char* name = ttyname(key_fd);
+        const int descriptor = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY);
+        std::FILE* terminal = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+        if (terminal != nullptr) {
+            return terminal;
+        }
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+    return output;
 }

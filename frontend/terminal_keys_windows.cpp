@@ -72,3 +72,26 @@ AnswerStatus read_terminal_key(TerminalKey* key)
 void end_key_reading()
 {
 }
+
+int terminal_columns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO screen{};
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &screen) == 0) {
+        return 0;
+    }
+    return screen.srWindow.Right - screen.srWindow.Left + 1;
+}
+
+bool terminal_moves_cursor()
+{
+    return false;  // Backspace at the start of a row does not climb back, and nothing else is used
+}
+
+std::FILE* terminal_echo_stream(std::FILE* output)
+{
+    if (_isatty(_fileno(output)) != 0) {
+        return output;
+    }
+    std::FILE* console = std::fopen("CONOUT$", "w");
+    return console != nullptr ? console : output;
+}
