@@ -12,6 +12,10 @@
 #else
 #include <pty.h>
 #endif
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -139,7 +143,6 @@ struct Outcome {
     int exit_status = -1;    // -1 when a signal ended the run
     int signal = 0;
     termios final_mode{};    // the terminal's mode after the run
-    std::vector<bool> line_mode_at_step;  // whether the terminal was in line mode as each step began
 };
 
 // Wait for `after` on the screen, then type `keys` one at a time (Enter is
@@ -174,12 +177,30 @@ void record_ending(int status, Outcome& outcome)
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
-[[noreturn]] void start_program(const Folder& folder, Preparation prepare)
+// Ends this process when the test's process ends, however it ends (a
+// crash, a time-out), so that no program a test starts outlives it. Linux
+// only; a change of user clears it.
+void end_with_parent()
 {
+#if defined(__linux__)
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+}
+
+// Starts the program in the folder; with `in_a_script`, as the one command
+// of `sh -c 'fir_design; true'`, which shares its job as make does.
+[[noreturn]] void start_program(const Folder& folder, Preparation prepare, bool in_a_script = false)
+{
+    end_with_parent();
+    const rlimit no_core_files{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core_files);
     if (chdir(folder.path.c_str()) == 0) {
         if (prepare != nullptr) prepare();
+        end_with_parent();
         if (emulator() != nullptr) {
             execlp(emulator(), emulator(), program(), nullptr);
+        } else if (in_a_script) {
+            execl("/bin/sh", "sh", "-c", "\"$0\"; true", program(), nullptr);
         } else {
             execl(program(), "fir_design", nullptr);
         }
@@ -290,32 +311,104 @@ bool in_line_mode(const termios& mode)
     return (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO) && (mode.c_iflag & ICRNL);
 }
 
-// What a job-control shell does for one foreground job: start it in a process
-// group of its own that owns the terminal, say "[stopped]" when Ctrl-Z stops
-// it, and end as it ends. Without this the program would be alone in an
-// orphaned process group, where the kernel discards Ctrl-Z.
-[[noreturn]] void run_as_job(const Folder& folder)
+// What a job-control shell does for one foreground job: start it in a
+// process group of its own that owns the terminal; when it stops, take the
+// terminal back, note "[stopped]" (", raw" when the job left the terminal
+// out of line mode) and set the shell's own mode, without line mode
+// or echo, as a line editor does; then take SIGUSR1 as `fg` (line mode, the
+// terminal given to the job, the job continued) and SIGUSR2 as `bg` (the job
+// continued where it is), and SIGURG as Ctrl-Z seen by the shell before the
+// program (as when a script in the job stops first): the terminal taken back,
+// then the job stopped; end as the job ends. Without this the program would
+// be alone in an orphaned process group, where the kernel discards Ctrl-Z.
+constexpr int FG = SIGUSR1, BG = SIGUSR2, SHELL_FIRST = SIGURG;
+
+[[noreturn]] void run_as_job(const Folder& folder, bool in_a_script)
 {
+    signal(SIGTTOU, SIG_IGN);  // the shell sets the terminal from the background too
+    sigset_t commands;
+    sigemptyset(&commands);
+    sigaddset(&commands, FG);
+    sigaddset(&commands, BG);
+    sigaddset(&commands, SHELL_FIRST);
+    sigprocmask(SIG_BLOCK, &commands, nullptr);
+    termios line_mode{};
+    tcgetattr(STDIN_FILENO, &line_mode);
     const pid_t job = fork();
     if (job == 0) {
+        sigprocmask(SIG_UNBLOCK, &commands, nullptr);
         setpgid(0, 0);
-        signal(SIGTTOU, SIG_IGN);  // a background group may then take the terminal
         tcsetpgrp(STDIN_FILENO, getpid());
         signal(SIGTTOU, SIG_DFL);
-        start_program(folder, nullptr);
+        start_program(folder, nullptr, in_a_script);
     }
     setpgid(job, job);
-    for (int status = 0;;) {
-        waitpid(job, &status, WUNTRACED);
-        if (WIFSTOPPED(status)) {
-            std::fputs("[stopped]\n", stdout);
+    for (;;) {
+        int status = 0;
+        const pid_t changed = waitpid(job, &status, WUNTRACED | WNOHANG);
+        if (changed == job && WIFSTOPPED(status)) {
+            tcsetpgrp(STDIN_FILENO, getpgrp());
+            termios shell_mode{};
+            tcgetattr(STDIN_FILENO, &shell_mode);
+            std::printf("[stopped%s]\n", in_line_mode(shell_mode) ? "" : ", raw");
             std::fflush(stdout);
-        } else if (WIFSIGNALED(status)) {
+            shell_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+            tcsetattr(STDIN_FILENO, TCSANOW, &shell_mode);
+        } else if (changed == job && WIFSIGNALED(status)) {
             signal(WTERMSIG(status), SIG_DFL);
             kill(getpid(), WTERMSIG(status));
-        } else {
+        } else if (changed == job) {
             _exit(WEXITSTATUS(status));
         }
+        // A command: the job may have stopped where the shell cannot see it
+        // (a script's command), and is continued all the same.
+        sigset_t pending;
+        sigpending(&pending);
+        int command = 0;
+        if ((sigismember(&pending, FG) || sigismember(&pending, BG) || sigismember(&pending, SHELL_FIRST))
+            && sigwait(&commands, &command) == 0) {
+            if (command == SHELL_FIRST) {
+                tcsetpgrp(STDIN_FILENO, getpgrp());
+                kill(-job, SIGTSTP);
+                continue;
+            }
+            if (command == FG) {
+                tcsetattr(STDIN_FILENO, TCSANOW, &line_mode);
+                tcsetpgrp(STDIN_FILENO, job);
+            }
+            kill(-job, SIGCONT);
+        }
+        usleep(1000);
+    }
+}
+
+// Ends every process the terminal's session holds: the program, and the
+// shell and job of run_as_job.
+void end_session(int master, pid_t child)
+{
+    const pid_t foreground = tcgetpgrp(master);
+    if (foreground > 0) kill(-foreground, SIGKILL);
+    kill(-child, SIGKILL);
+    kill(child, SIGKILL);
+}
+
+// Whether `key` makes the terminal send a signal (Ctrl-C, Ctrl-\, Ctrl-Z),
+// which also throws away every key typed but not yet read.
+bool is_signal_key(int terminal, char key)
+{
+    termios mode{};
+    tcgetattr(terminal, &mode);
+    return (mode.c_lflag & ISIG) && key != static_cast<char>(_POSIX_VDISABLE)
+           && (key == static_cast<char>(mode.c_cc[VINTR]) || key == static_cast<char>(mode.c_cc[VQUIT])
+               || key == static_cast<char>(mode.c_cc[VSUSP]));
+}
+
+// Waits, up to five seconds, until the program has read every key typed.
+void wait_until_read(int terminal)
+{
+    int unread = 1;
+    for (int tries = 0; tries < 5000 && ioctl(terminal, FIONREAD, &unread) == 0 && unread > 0; ++tries) {
+        usleep(1000);
     }
 }
 
@@ -325,14 +418,17 @@ void drain(int master, std::string& screen, double seconds)
     read_screen(master, screen, 0, "\x7f never written", seconds);
 }
 
-Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bool as_job = false,
+enum class Job { None, Alone, InAScript };
+
+Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, Job job = Job::None,
                         Preparation prepare = nullptr)
 {
     int master = -1;
     winsize wide{40, 200, 0, 0};  // no line of the dialogue wraps
     const pid_t child = forkpty(&master, nullptr, nullptr, &wide);
     if (child == 0) {
-        as_job ? run_as_job(folder) : start_program(folder, prepare);
+        end_with_parent();
+        job != Job::None ? run_as_job(folder, job == Job::InAScript) : start_program(folder, prepare);
     }
     // Hold the terminal open so its mode can still be read after the run.
     const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
@@ -343,7 +439,7 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
         seen = read_screen(master, screen, seen, step.after, 10);
         if (seen == std::string::npos) {
             ADD_FAILURE() << "never saw \"" << step.after << "\" on the screen:\n" << screen;
-            kill(child, SIGKILL);
+            end_session(master, child);
             break;
         }
         termios mode{};
@@ -354,19 +450,23 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
             usleep(10000);
             tcgetattr(terminal, &mode);
         }
-        outcome.line_mode_at_step.push_back(in_line_mode(mode));
         for (size_t at = 0; at < step.keys.size();) {
             // An escape sequence goes in one write, as a terminal sends an arrow key.
             const size_t length = step.paste ? step.keys.size() : step.keys[at] != '\x1b' ? 1
                 : std::min(step.keys.size() - at, std::strspn(step.keys.c_str() + at + 1, "[O0123456789;") + 2);
             std::string typed = step.keys.substr(at, length);
             if (!step.paste && typed == "\n") typed = step.enter;
+            // A signal key would throw away the keys before it that the
+            // program has not read yet, so it waits until they are read.
+            if (!step.paste && is_signal_key(terminal, typed[0])) wait_until_read(terminal);
             EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
             at += length;
             usleep(2000);
         }
         if (step.signal != 0) {
-            kill(-tcgetpgrp(master), step.signal);
+            const bool to_the_shell = job != Job::None && (step.signal == FG || step.signal == BG
+                                                           || step.signal == SHELL_FIRST);
+            kill(to_the_shell ? child : -tcgetpgrp(master), step.signal);
             usleep(200000);  // let the program act on it before the next key
         }
     }
@@ -376,7 +476,7 @@ Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, bo
         drain(master, screen, 0.05);
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the program did not end:\n" << screen;
-            kill(child, SIGKILL);
+            end_session(master, child);
         }
     }
     drain(master, screen, 0.05);
@@ -513,6 +613,16 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         {{rate, {"filter type ", "", SIGALRM}}, -1, SIGALRM, nullptr, ""},
         {{rate, {"filter type ", "", SIGUSR1}}, -1, SIGUSR1, nullptr, ""},
         {{rate, {"filter type ", "l", SIGXCPU}}, -1, SIGXCPU, nullptr, ""},
+        {{rate, {"filter type ", "", SIGABRT}}, -1, SIGABRT, nullptr, ""},
+        {{rate, {"filter type ", "", SIGSYS}}, -1, SIGSYS, nullptr, ""},
+        {{rate, {"filter type ", "", SIGTRAP}}, -1, SIGTRAP, nullptr, ""},
+#ifdef SIGPWR
+        {{rate, {"filter type ", "", SIGPWR}}, -1, SIGPWR, nullptr, ""},
+#endif
+#ifdef SIGRTMIN
+        {{rate, {"filter type ", "", SIGRTMIN}}, -1, SIGRTMIN, nullptr, ""},
+        {{rate, {"filter type ", "", SIGRTMAX}}, -1, SIGRTMAX, nullptr, ""},
+#endif
         // Ignored by whoever started it: stays ignored.
         {{rate, {"filter type ", "\x03\x04"}}, 1, 0, ignore_interrupt, "input ended"},
         // A NUL equals no special key when the end-of-input key is unset.
@@ -525,7 +635,7 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         SCOPED_TRACE(ending.error + std::to_string(ending.signal));
         const Folder folder;
         folder.write_output_file("earlier\n");
-        const Outcome outcome = run_at_terminal(folder, ending.steps, false, ending.prepare);
+        const Outcome outcome = run_at_terminal(folder, ending.steps, Job::None, ending.prepare);
         EXPECT_EQ(outcome.exit_status, ending.exit_status);
         EXPECT_EQ(outcome.signal, ending.signal);
         EXPECT_NE(outcome.output.find(ending.error), std::string::npos) << outcome.output;
@@ -534,23 +644,49 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
     }
 }
 
-TEST(EndToEnd, CtrlZSuspendsInLineModeAndTheQuestionComesBackAfterwards)
+// Ctrl-Z, `fg` and `bg` as a shell gives them, with the program alone in its
+// job or sharing it with a script (as under make, where the shell takes the
+// terminal back before the program has stopped): each run ends as typed, in
+// the mode found at start, with the question shown again after each return.
+TEST(EndToEnd, CtrlZFgAndBgFinishTheRunInTheModeFoundAtStart)
 {
     if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
-    const Folder folder;
-    const Outcome outcome = run_at_terminal(folder,
-        {{"frequency? ", "8000\n"}, {"filter type ", "\x1a"},
-         {"[stopped]", "", SIGCONT}, {"type ", "l\x1a"}, {"[stopped]", "", SIGCONT}, {"type L", "\n"},
-         {"cutoff frequency? ", "1000\n"}, {"attenuation? ", "0\n"}, {"2049) ", "3\n"}},
-        true);
-    EXPECT_EQ(outcome.exit_status, 0);
-    EXPECT_EQ(outcome.line_mode_at_step,
-              (std::vector<bool>{false, false, true, false, true, false, false, false, false}));
-    EXPECT_NE(outcome.output.find("Choose a filter type [stopped]\nChoose a filter type L[stopped]\n"
-                                  "Choose a filter type L\nWhat is the cutoff"), std::string::npos)
-        << outcome.output;
-    EXPECT_TRUE(in_line_mode(outcome.final_mode));
-    EXPECT_NE(folder.output_file(), "(no file)");
+    const Step rate = {"frequency? ", "8000\n"};
+    const std::vector<Step> rest = {{"cutoff frequency? ", "1000\n"}, {"attenuation? ", "0\n"}, {"2049) ", "3\n"}};
+    const char* const chosen = "Choose a filter type L\nWhat is the cutoff";
+    const struct { Job job; std::vector<Step> steps; const char* screen; } cases[] = {
+        {Job::Alone, {rate, {"filter type ", "\x1a"}, {"[stopped]", "", FG}, {"type ", "l\x1a"},
+                      {"[stopped]", "", FG}, {"type L", "\n"}},
+         "Choose a filter type [stopped]\nChoose a filter type L[stopped]\nChoose a filter type L\nWhat is the cutoff"},
+        {Job::Alone, {rate, {"type ", "l\x1a"}, {"[stopped]", "", BG}, {"", "", FG}, {"type L", "\n"}}, chosen},
+        {Job::InAScript, {rate, {"type ", "l\x1a"}, {"[stopped", "", FG}, {"type L", "\n"}}, chosen},
+        {Job::InAScript, {rate, {"type ", "l"}, {"L", "", SHELL_FIRST}, {"[stopped", "", FG}, {"type L", "\n"}},
+         chosen},
+        {Job::InAScript, {rate, {"type ", "l\x1a"}, {"[stopped", "", BG}, {"", "", FG}, {"type L", "\n"}}, chosen},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        const Folder folder;
+        std::vector<Step> steps = c.steps;
+        steps.insert(steps.end(), rest.begin(), rest.end());
+        const Outcome outcome = run_at_terminal(folder, steps, c.job);
+        EXPECT_EQ(outcome.exit_status, 0);
+        EXPECT_NE(outcome.output.find(c.screen), std::string::npos) << outcome.output;
+        EXPECT_TRUE(in_line_mode(outcome.final_mode));
+        EXPECT_EQ(folder.output_file().substr(0, 34), "int number_of_coefficients = 3;\nlo");
+    }
+
+    // A key and Ctrl-Z in one write: the terminal may throw the key away as it
+    // stops the program. Either the key is shown and used, or neither.
+    const Folder low_pass, high_pass, folder;
+    run_through_pipe(low_pass, {{"", "8000\nL\n1000\n0\n3\n"}});
+    run_through_pipe(high_pass, {{"", "8000\nH\n1000\n0\n3\n"}});
+    std::vector<Step> steps = {rate, {"type ", "l\x1a", 0, true}, {"[stopped]", "", FG}, {"type ", "h\n"}};
+    steps.insert(steps.end(), rest.begin(), rest.end());
+    const Outcome outcome = run_at_terminal(folder, steps, Job::Alone);
+    const bool used = outcome.output.find("type L[stopped]") != std::string::npos;
+    EXPECT_EQ(folder.output_file(), used ? low_pass.output_file() : high_pass.output_file()) << outcome.output;
+    EXPECT_NE(outcome.output.find(used ? "type L\nWhat" : "type H\nWhat"), std::string::npos) << outcome.output;
 }
 
 TEST(EndToEnd, PipedAnswersOutsideTheirRangesEndTheRunAndKeepTheFile)
@@ -723,6 +859,9 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
          "getfattr -d filter_coefficients.c | cmp - attributes"},
         // A signal that would end the run waits until the file is in place.
         {"", nullptr, nullptr, written + "[ $(ls -A | wc -l) = 1 ]", false, SIGALRM},
+#ifdef SIGRTMIN
+        {"", nullptr, nullptr, written + "[ $(ls -A | wc -l) = 1 ]", false, SIGRTMIN + 1},
+#endif
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setup);
@@ -774,7 +913,7 @@ TEST(WindowsConsole, CtrlZCtrlCAndAReadOnlyFileLeaveTheEarlierFile)
         const Folder folder;
         folder.write_output_file("earlier\n");
         ASSERT_TRUE(folder.shell(ending.setup));
-        const Outcome outcome = run_at_terminal(folder, ending.steps, false, ctrl_z_as_a_key);
+        const Outcome outcome = run_at_terminal(folder, ending.steps, Job::None, ctrl_z_as_a_key);
         EXPECT_NE(outcome.output.find(ending.error), std::string::npos) << outcome.output;
         EXPECT_EQ(folder.output_file(), "earlier\n") << ending.error;
         EXPECT_TRUE(folder.shell("[ $(ls -A | wc -l) = 1 ]")) << ending.error;
