@@ -1,10 +1,10 @@
 // The coefficient file on POSIX systems. The text goes to a temporary file
 // beside its target, which is flushed to disk and renamed over the target,
 // so that the target is replaced whole or not at all. Where the target
-// cannot be replaced by another file (its folder may not be written, the
-// file has other names that must see the new text, or its access control
-// list cannot be carried over), it is rewritten in place instead, as
-// opening it for writing would.
+// cannot be replaced by another file (its folder may not be written, it is a
+// mount point, the file has other names that must see the new text, or its
+// owner, group or access control list cannot be carried over), it is
+// rewritten in place instead, as opening it for writing would.
 #include "frontend/coefficient_file.h"
 
 #include <cerrno>
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -95,17 +96,43 @@ int write_all_at(int descriptor, const char* bytes, std::size_t size, off_t offs
     return 0;
 }
 
-// What a plain create gives a new file: 0666 less the umask.
-mode_t new_file_mode()
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 // The temporary's name in the target's folder: short and fixed in length,
-// so that any name the target may have fits beside it.
+// so that any name the target may have fits beside it. Its last six
+// characters are made up afresh until the name is free.
 constexpr const char* TEMPORARY_NAME = ".fir_design.XXXXXX";
+constexpr int TEMPORARY_TRIES = 100;
+
+// Creates a new temporary beside `target` with mode 0666, as a plain create
+// of the target would be: the folder's default access control list applies
+// where it has one, else the umask does. Returns a descriptor open for
+// writing, or -1 with errno set.
+int create_temporary(const Path& target, Path& temporary)
+{
+    const char* slash = std::strrchr(target.text, '/');
+    const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
+    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s%s",
+                                          folder_length, target.text, TEMPORARY_NAME);
+    if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    unsigned long long seed = static_cast<unsigned long long>(now.tv_nsec) ^ (static_cast<unsigned long long>(getpid()) << 32);
+    for (int tries = 0; tries < TEMPORARY_TRIES; ++tries) {
+        for (int i = name_length - 6; i < name_length; ++i) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;  // a 64-bit LCG step
+            temporary.text[i] = LETTERS[(seed >> 33) % (sizeof LETTERS - 1)];
+        }
+        const int descriptor = open(temporary.text, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
 
 // The file the text replaces: its status and a descriptor open for writing.
 struct ExistingFile {
@@ -116,46 +143,42 @@ struct ExistingFile {
 // Writes the text to a new temporary file beside `target` and renames it over
 // the target. The new file gets the permission bits of the file it replaces
 // (`existing`; never its set-user-ID, set-group-ID or sticky bits), its
-// extended attributes (its access control list among them) and, as far as
-// the runner may give them, its owner and group; without `existing` it is
-// created as a plain create would. The temporary is removed on any failure.
-// *in_place_instead is set when the folder allows neither the temporary nor
-// the rename, or the attributes cannot be carried over, so that the file can
-// still be rewritten in place.
+// extended attributes (its access control list among them), its owner and
+// its group; without `existing` it is created as a plain create would. The
+// temporary is removed on any failure. *in_place_instead is set when the
+// folder allows neither the temporary nor the rename (or the target is a
+// mount point), or the owner, group or attributes cannot be carried over
+// (another user's file), so that the file can still be rewritten in place.
 int replace_through_temporary(const Path& target, const ExistingFile* existing,
                               const CoefficientText& text, bool* in_place_instead)
 {
-    const char* slash = std::strrchr(target.text, '/');
-    const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
     Path temporary{};
-    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s%s",
-                                          folder_length, target.text, TEMPORARY_NAME);
-    if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
-        return ENAMETOOLONG;
-    }
-    const int descriptor = mkstemp(temporary.text);
+    const int descriptor = create_temporary(target, temporary);
     if (descriptor < 0) {
         const int error = last_error();
         *in_place_instead = error == EACCES || error == EPERM;
         return error;
     }
-    mode_t mode = new_file_mode();
     int error = 0;
     if (existing != nullptr) {
-        // Only root may give a file away; anyone may keep a group they are in.
+        // Only root may give a file away. A file that would change hands
+        // (another user's, which the runner may write) is rewritten in place
+        // instead, so that nobody gains or loses access to it.
+        struct stat created {};
         if (fchown(descriptor, existing->status.st_uid, existing->status.st_gid) != 0
-            && fchown(descriptor, static_cast<uid_t>(-1), existing->status.st_gid) != 0) {
-            // The new file stays the runner's, as any file the runner creates.
+            && (fstat(descriptor, &created) != 0 || created.st_uid != existing->status.st_uid
+                || created.st_gid != existing->status.st_gid)) {
+            error = EPERM;
         }
-        mode = existing->status.st_mode & 0777;
-        // Before the mode, while the runner may still write the temporary. An
-        // access control list that cannot be carried over must not be lost:
-        // the old file is then rewritten in place, keeping it.
-        error = copy_file_attributes(existing->descriptor, descriptor);
+        // An access control list that cannot be carried over must not be
+        // lost either: the old file is then rewritten in place, keeping it.
+        if (error == 0) {
+            error = copy_file_attributes(existing->descriptor, descriptor);
+        }
         *in_place_instead = error != 0;
-    }
-    if (error == 0 && fchmod(descriptor, mode) != 0) {
-        error = last_error();
+        if (error == 0 && fchmod(descriptor, existing->status.st_mode & 0777) != 0) {
+            error = last_error();
+        }
     }
     if (error == 0) {
         error = write_all_at(descriptor, text.characters.data(), text.length, 0);
@@ -168,7 +191,7 @@ int replace_through_temporary(const Path& target, const ExistingFile* existing,
     }
     if (error == 0 && std::rename(temporary.text, target.text) != 0) {
         error = last_error();
-        *in_place_instead = error == EACCES || error == EPERM;
+        *in_place_instead = error == EACCES || error == EPERM || error == EBUSY;
     }
     if (error != 0) {
         unlink(temporary.text);

@@ -845,12 +845,25 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
         // Root keeps the owner and group, and never the special bits.
         {"chown 65534:65534 filter_coefficients.c && chmod 6755 filter_coefficients.c", nullptr, nullptr,
          written + "[ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:65534:755 ]", true},
-        // A user who may not give the file away still keeps its group, one of theirs.
-        {"give . && chown 0:100 filter_coefficients.c && chmod 0666 filter_coefficients.c", run_unprivileged,
-         nullptr, written + "[ $(stat -c %u:%g:%a filter_coefficients.c) = 65534:100:666 ]", true},
-        // A new file is created as a plain create would.
+        // Another user's file that the runner may write, through its group in a
+        // shared folder or through an access control list, stays theirs.
+        {"give . && chmod 2775 . && chown 0:100 filter_coefficients.c && chmod 0664 filter_coefficients.c && "
+         "remember inode ls -i", run_unprivileged, nullptr,
+         written + "ls -i filter_coefficients.c | cmp - inode && [ $(stat -c %u:%g:%a filter_coefficients.c) = 0:100:664 ]",
+         true},
+        {"give . && chown 0:0 filter_coefficients.c && (setfacl -m u:65534:rw filter_coefficients.c || exit 77) && "
+         "remember inode ls -i", run_unprivileged, nullptr,
+         written + "ls -i filter_coefficients.c | cmp - inode && [ $(stat -c %u:%g filter_coefficients.c) = 0:0 ]", true},
+        // A new file is created as a plain create would: with the umask, or with
+        // the folder's default access control list.
         {"rm filter_coefficients.c", [] { umask(027); }, nullptr,
          written + "[ $(stat -c %a filter_coefficients.c) = 640 ]"},
+        {"rm filter_coefficients.c && (setfacl -d -m u::rw,g::rw,o::-,u:65534:rw . || exit 77)", nullptr, nullptr,
+         written + "touch by_touch && [ \"$(getfacl -c filter_coefficients.c)\" = \"$(getfacl -c by_touch)\" ]"},
+        // A file mounted over the output's name is rewritten in place.
+        {"mkdir source && mv filter_coefficients.c source/ && touch filter_coefficients.c && "
+         "(mount --bind source/filter_coefficients.c filter_coefficients.c 2>/dev/null || exit 77)", nullptr, nullptr,
+         "umount filter_coefficients.c && cmp source/filter_coefficients.c \"$expected\"", true},
         // An access control list and a user attribute survive a replacement.
         {"setfacl -m u:65534:rw,g::r filter_coefficients.c && setfattr -n user.origin -v kept "
          "filter_coefficients.c || exit 77; remember inode ls -i && remember acl getfacl && "
