@@ -225,6 +225,7 @@ bool holds_temporary(const Folder& folder)
 Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
                          Preparation prepare = nullptr, int signal_at_temporary = 0)
 {
+    program();  // the copy is made here, once, never in a child that would leave it behind
     std::string input;
     for (const Step& step : steps) input += step.keys;
     const Folder streams;
@@ -423,6 +424,7 @@ enum class Job { None, Alone, InAScript };
 Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, Job job = Job::None,
                         Preparation prepare = nullptr)
 {
+    program();
     int master = -1;
     winsize wide{40, 200, 0, 0};  // no line of the dialogue wraps
     const pid_t child = forkpty(&master, nullptr, nullptr, &wide);
