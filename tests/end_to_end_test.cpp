@@ -192,6 +192,10 @@ void end_with_parent()
 [[noreturn]] void start_program(const Folder& folder, Preparation prepare, bool in_a_script = false)
 {
     end_with_parent();
+    // As a terminal's job starts, whatever started the tests (a background
+    // job of a shell without job control ignores these two).
+    signal(SIGINT, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
     const rlimit no_core_files{0, 0};
     setrlimit(RLIMIT_CORE, &no_core_files);
     if (chdir(folder.path.c_str()) == 0) {
@@ -585,6 +589,30 @@ TEST(EndToEnd, TheMenuAtATerminalTakesOneKeyAndWaitsForEnter)
     EXPECT_TRUE(in_line_mode(outcome.final_mode));
 }
 
+// Each editing key as the line editor takes it, byte for byte on the screen:
+// ^H where the erase key is DEL, keys of ESC O and ESC [ sequences, a blank
+// line, a tab, Ctrl-D within an answer, keys past the fifteenth, Backspace
+// and Ctrl-W on an empty answer.
+TEST(EndToEnd, TheLineEditorShowsEveryEditAsItTakesIt)
+{
+    if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
+    const Folder folder;
+    const Outcome outcome = run_at_terminal(folder,
+        {{"frequency? ", "\x7f\x17" "80009\b\n"}, {"filter type ", "b\n"},
+         {"lower cutoff frequency? ", "30\x1bOP00\n"}, {"upper cutoff frequency? ", "1\x1b[C000\n"},
+         {"attenuation? ", "\n"}, {"attenuation? ", "\t2\x04" "0\n"},
+         {"2049) ", "2" + std::string(14, ' ') + "9\n"}});
+    EXPECT_EQ(outcome.exit_status, 0);
+    EXPECT_EQ(outcome.output, std::string(BANNER) + "80009\b \b\n" + MENU + "B\n"
+                                  "What is the lower cutoff frequency? 3000\n"
+                                  "What is the upper cutoff frequency? 1000\n"
+                                  "What is the stop band attenuation? \nWhat is the stop band attenuation?  20\n"
+                                  "How many coefficients do you want? (less than or equal to 2049) 2"
+                                  + std::string(14, ' ') + "\n");
+    EXPECT_EQ(folder.output_file().substr(0, 57),
+              "int number_of_coefficients = 2;\nlong sample_rate = 8000;\n");
+}
+
 TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFile)
 {
     if (windows_program()) GTEST_SKIP() << "a POSIX terminal only";
@@ -866,6 +894,9 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
         {"mkdir source && mv filter_coefficients.c source/ && touch filter_coefficients.c && "
          "(mount --bind source/filter_coefficients.c filter_coefficients.c 2>/dev/null || exit 77)", nullptr, nullptr,
          "umount filter_coefficients.c && cmp source/filter_coefficients.c \"$expected\"", true},
+        // A folder's default access control list is no part of a replaced file.
+        {"(setfacl -d -m u:65534:rw . || exit 77) && remember acl getfacl", nullptr, nullptr,
+         written + "getfacl filter_coefficients.c | cmp - acl"},
         // An access control list and a user attribute survive a replacement.
         {"setfacl -m u:65534:rw,g::r filter_coefficients.c && setfattr -n user.origin -v kept "
          "filter_coefficients.c || exit 77; remember inode ls -i && remember acl getfacl && "
