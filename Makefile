@@ -2,7 +2,8 @@
 # this folder, `make test` builds and runs every test, `make install` puts
 # the tool and its manual page under PREFIX (/usr/local by default).
 # `make check` runs the reliability gates on top: sanitizers, fuzzing and
-# static analysis. `make windows` cross-compiles fir_design.exe with
+# static analysis; `make faults` checks that the tests catch a list of
+# plausible faults. `make windows` cross-compiles fir_design.exe with
 # MinGW-w64 and `make windows-test` tests it under wine. `make bench` times
 # the design stages; `make measure` counts the instructions and memory of a
 # whole run against a plain C floor program. `make plot` draws the README's
@@ -18,7 +19,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean \
+.PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean faults \
         windows windows-test web web-test web-bench
 
 configure:
@@ -67,6 +68,11 @@ build-bench:
 
 bench: build-bench
 	build-bench/bench/fir_design_bench
+
+# Each fault of tests/faults/console.tsv put in alone: the tests must catch
+# at least 9 in 10 of them.
+faults: build
+	tests/faults/run.sh $(BUILD) tests/faults/console.tsv
 
 measure: build-bench
 	bench/measure_run.sh build-bench
