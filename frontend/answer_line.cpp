@@ -11,12 +11,12 @@ bool is_digit(char c)
     return c >= '0' && c <= '9';
 }
 
+}  // namespace
+
 bool is_trailing_blank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r';
 }
-
-}  // namespace
 
 void add_to_answer(AnswerLine& line, char c)
 {
@@ -73,4 +73,19 @@ AnswerStatus parse_answer(const char* text, std::size_t length, std::int32_t* va
         add_to_answer(line, text[i]);
     }
     return line.part == AnswerLine::Part::Before ? AnswerStatus::EndOfInput : finish_answer(line, value);
+}
+
+AnswerStatus parse_menu_line(const char* text, std::size_t length, char* key)
+{
+    std::size_t at = 0;
+    while (at < length && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
+        ++at;
+    }
+    if (at == length) {
+        return AnswerStatus::EndOfInput;
+    }
+    *key = text[at];
+    while (++at < length && is_trailing_blank(text[at])) {
+    }
+    return at == length ? AnswerStatus::Accepted : AnswerStatus::Refused;
 }

@@ -34,4 +34,13 @@ AnswerStatus finish_answer(const AnswerLine& line, std::int32_t* value);
 // but white space is no answer yet: EndOfInput.
 AnswerStatus parse_answer(const char* text, std::size_t length, std::int32_t* value);
 
+// Whether `c` may follow the answer on its line: a space, a tab, or the CR
+// of a CR LF line end.
+bool is_trailing_blank(char c);
+
+// A menu line, `length` characters from `text`: one key, with white space
+// before it and blanks after it. Accepted with the key in *key; Refused when
+// the line holds more; EndOfInput when it holds nothing but white space.
+AnswerStatus parse_menu_line(const char* text, std::size_t length, char* key);
+
 #endif

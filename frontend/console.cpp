@@ -40,11 +40,6 @@ namespace {
 // The UTF-8 encoding of U+FEFF, the byte-order mark.
 constexpr int BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
 
-bool is_blank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 // The first character of the next line that is not blank, skipping blank
 // lines and byte-order marks; EOF when none is left. A first byte of the
 // mark that the rest of the mark does not follow is returned as it is, for
@@ -76,7 +71,7 @@ bool rest_of_line_is_blank(std::FILE* input, int c)
 {
     bool blank = true;
     while (c != EOF && c != '\n') {
-        blank = blank && is_blank(c);
+        blank = blank && is_trailing_blank(static_cast<char>(c));
         c = std::getc(input);
     }
     return blank;
