@@ -92,11 +92,18 @@ windows-test: build windows
 # against this build's program in headless Chromium; `make web-bench` times
 # a change of a 2049-tap design there.
 web:
+	@missing=$$(sh web/missing_packages.sh); if [ -n "$$missing" ]; then \
+	  echo "make web needs these Debian packages: $$missing (sudo apt-get install $$missing)"; exit 1; fi
 	cmake -S . -B $(WEB_BUILD) --toolchain cmake/wasm32-wasi.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 	cmake --build $(WEB_BUILD) -j$(JOBS)
 
+# The accessibility engine the page's test runs, from the npm registry.
+AXE_VERSION ?= 4.14.1
+
 web-test: build web
-	$(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
+	npm install --prefix $(WEB_BUILD)/npm axe-core@$(AXE_VERSION) --no-audit --no-fund --silent
+	AXE_SCRIPT=$(WEB_BUILD)/npm/node_modules/axe-core/axe.min.js \
+	  $(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
 
 web-bench: web
 	$(WEB_PYTHON) bench/web_bench.py $(WEB_BUILD)/fir_design.html

@@ -20,6 +20,7 @@ import unittest
 
 import numpy
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples"))
 import fir_response  # noqa: E402
@@ -110,7 +111,7 @@ class Page(unittest.TestCase):
     def test_typed_answers_show_and_download_the_console_s_file(self):
         self.assertEqual(self.browser.execute_script(
             "return performance.getEntriesByType('resource').length + "
-            "document.querySelectorAll('script[src], link[href], img[src]').length"), 0)
+            "document.querySelectorAll('script[src], link[href]:not([href^=\"data:\"]), img[src]').length"), 0)
         self.browser.find_element(By.TAG_NAME, "body").send_keys("h")  # the menu's keys choose too
         self.assertTrue(self.browser.find_element(By.CSS_SELECTOR, "input[value=H]").is_selected())
         answers = ["44100", "B", "3400", "300", "70", "255"]  # swapped edges: the band between them
@@ -175,6 +176,112 @@ class Page(unittest.TestCase):
             self.assertAlmostEqual(shown, -20 * math.log10(worst), delta=0.2, msg=answers)
         self.type_answers(["48000", "L", "12000", "7", "101"])
         self.assertTrue(self.shown("achieved-attenuation").startswith("no stop band"))
+
+    def choose(self, key):
+        self.browser.find_element(By.XPATH, "//label[normalize-space()='%s']" % TYPE_LABELS[key]).click()
+
+    def checked_type(self):
+        return self.browser.execute_script("return document.querySelector('input[name=filter-type]:checked').value")
+
+    def test_the_type_keys_act_only_in_the_type_group_and_without_modifiers(self):
+        self.choose("L")
+        download = self.browser.find_element(By.ID, "download")
+        for keys in ("b", Keys.CONTROL + "b", Keys.ALT + "b", Keys.CONTROL + "h"):
+            download.send_keys(keys)
+            self.assertEqual(self.checked_type(), "L", repr(keys))
+        self.browser.find_element(By.ID, "line-ends").send_keys("l")
+        self.browser.find_element(By.CSS_SELECTOR, "input[value=L]").send_keys("b")  # in the group
+        self.assertEqual(self.checked_type(), "B")
+
+    def paste(self, field_id, text):
+        self.browser.execute_script("""
+            const data = new DataTransfer();
+            data.setData("text", arguments[1]);
+            document.getElementById(arguments[0]).dispatchEvent(
+              new ClipboardEvent("paste", {clipboardData: data, bubbles: true, cancelable: true}));""", field_id, text)
+
+    def test_blank_long_and_pasted_answers_are_judged_as_the_console_judges_them(self):
+        good = ["48000", "L", "12000", "60", "101"]
+        self.type_answers(good)
+        rate = self.field(PROMPTS["rate"])
+        rate.clear()
+        rate.send_keys(" ", Keys.BACKSPACE)
+        message = console(["abc"])[1].strip().replace("fir_design: ", "", 1)
+        self.assertEqual(self.shown("sample-rate-refusal"), message)
+        self.assertEqual(rate.get_attribute("aria-invalid"), "true")
+        time.sleep(1)  # the status line speaks once typing pauses
+        self.assertEqual(self.shown("status"), message + ".")
+        # No length is cut short: 199 spaces and 60 are 60 dB, as the console reads them.
+        self.type_answers(good[:3] + [" " * 199 + "60", "101"])
+        self.assertEqual(self.shown("coefficient-text"), console(good)[0])
+        # A paste of the console's answers spreads over the questions, the menu's line choosing the type.
+        for answers in (["44100", "b", "300", "3400", "80", "511"], ["8000", "h", "1000", "40", "31"]):
+            self.paste("sample-rate", "\r\n".join(answers) + "\r\n")
+            self.assertEqual(self.shown("coefficient-text"), console(answers)[0], answers)
+        self.paste("sample-rate", "48000\nL x\n12000\n")
+        self.assertEqual(self.shown("filter-type-refusal"), console(["48000", "L x", "12000"])[1].strip()
+                         .replace("fir_design: ", "", 1))
+
+    def test_zoom_returns_to_the_whole_spectrum(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.type_answers(["48000", "L", "12000", "60", "101"])
+        shown = lambda: self.browser.execute_script("return window.responsePlot.shownRange()")  # noqa: E731
+        plot = self.browser.find_element(By.ID, "plot")
+        zoom = lambda: ActionChains(self.browser).move_to_element_with_offset(plot, 100, 0).click_and_hold() \
+            .move_by_offset(200, 0).release().perform()  # noqa: E731
+        zoom()
+        self.assertLess(shown()[1] - shown()[0], 20000)
+        ActionChains(self.browser).double_click(plot).perform()
+        time.sleep(0.5)
+        self.assertEqual(shown(), [0, 24000])
+        zoom()
+        self.browser.find_element(By.ID, "reset-zoom").click()
+        self.assertEqual(shown(), [0, 24000])
+        zoom()
+        self.type_answers(["8000", "L", "1000", "60", "101"])
+        self.assertEqual(shown(), [0, 4000])
+
+    def test_figures_are_true_for_degenerate_designs(self):
+        cases = [(["192000", "L", "1", "60", "101"], {"achieved-attenuation": "none: all taps are 0"}),
+                 (["48000", "L", "12000", "60", "2"], {"half-gain": "the gain never reaches \u22126 dB"}),
+                 (["96000", "H", "100", "80", "2048"],
+                  {"achieved-attenuation": "the transition band reaches 0 Hz", "design-notes": "An even number"}),
+                 (["48000", "B", "6000", "3000", "60", "101"], {"design-notes": "swapped"}),
+                 (["48000", "L", "12000", "60", "101"], {"taps-at-zero": "where the design puts a zero, 0 truncated"})]
+        for answers, texts in cases:
+            self.type_answers(answers)
+            for element, text in texts.items():
+                self.assertIn(text, self.shown(element), answers)
+            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
+                file.write(console(answers)[0])
+                file.flush()
+                _, taps = fir_response.read_coefficient_file(file.name)
+            self.assertTrue(self.shown("taps-at-zero").startswith("%d of" % taps.count(0)), answers)
+            if any(taps):
+                peak = 20 * math.log10(numpy.abs(numpy.fft.rfft(numpy.array(taps) / fir_response.Q15, 1 << 20)).max())
+                self.assertAlmostEqual(float(self.shown("peak-gain").split()[0].replace("\u2212", "-")), peak,
+                                       delta=0.01, msg=answers)
+
+    def test_axe_core_finds_no_accessibility_violation(self):
+        with open(os.environ["AXE_SCRIPT"]) as script:
+            self.browser.execute_script(script.read())
+        states = {"default": ["48000", "L", "12000", "60", "101"], "refused": ["abc", "L", "12000", "60", "101"],
+                  "band pass": ["44100", "B", "300", "3400", "80", "511"]}
+        for state, answers in states.items():
+            self.type_answers(answers)
+            time.sleep(1)  # and the status line has spoken
+            violations = self.browser.execute_async_script(
+                "const done = arguments[0]; axe.run(document).then((r) => done(r.violations.map("
+                "(v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '))))")
+            self.assertEqual(violations, [], state)
+
+    def test_the_labels_are_in_the_page_itself(self):
+        with open(PAGE) as page:
+            html = page.read()
+        prompts = self.browser.execute_script(
+            "return FIELDS.map((id, field) => [id, window.designModule.prompt(field).trimEnd()])")
+        for field_id, prompt in prompts:
+            self.assertIn('<label for="%s">%s</label>' % (field_id, prompt), html)
 
 
 if __name__ == "__main__":

@@ -14,6 +14,7 @@
 #include "frontend/coefficient_file.h"
 #include "frontend/design_derivation.h"
 #include "frontend/design_filter.h"
+#include "frontend/fixed_point.h"
 #include "frontend/questions.h"
 #include "web/response_measure.h"
 
@@ -35,22 +36,23 @@ enum FieldState {
     UNASKED,  // not a question of the chosen filter type
 };
 
-// A field may hold this many bytes of text; the page's inputs hold fewer
-// characters.
-constexpr int FIELD_CAPACITY = 256;
+// A field's text comes in pieces of at most this many bytes, each judged as
+// it comes, so that a field of any length is judged as the console judges a
+// line it reads, without being stored.
+constexpr int FIELD_CHUNK = 256;
 
 constexpr Question TRANSITION_WIDTH_QUESTION = {
     "What transition width do you need? ", "transition width", " of Hz", {1, false}, {0, true}};
 
 struct FieldRecord {
-    char text[FIELD_CAPACITY];
-    int length;
+    AnswerLine line;
     FieldState state;
     std::int32_t value;
     char message[MAX_REFUSAL];
 };
 
 FieldRecord fields[FIELD_COUNT];
+char chunk[FIELD_CHUNK];
 char filter_key = 'L';
 
 FilterDesign design{};
@@ -62,17 +64,22 @@ DesignBands bands{};
 bool ready = false;
 
 constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
+// A tap this far from 0, in steps of the integers, is a zero of the design
+// that rounding in sin() left behind, not a small tap.
+constexpr double DESIGN_ZERO = 1e-6;
 
-// Checks one field's answer against `question`.
+// Checks one field's answer against `question`. A blank field is refused
+// as the console refuses a blank answer, but for the page's own optional
+// transition width.
 void check(Field field, const Question& question, std::int32_t half_rate, std::optional<std::int32_t> excluded)
 {
     FieldRecord& record = fields[field];
     record.message[0] = '\0';
-    const AnswerStatus status = parse_answer(record.text, static_cast<std::size_t>(record.length), &record.value);
-    if (status == AnswerStatus::EndOfInput) {
+    if (field == TRANSITION_WIDTH && record.line.part == AnswerLine::Part::Before) {
         record.state = BLANK;
         return;
     }
+    const AnswerStatus status = finish_answer(record.line, &record.value);
     if (status == AnswerStatus::Accepted && accepts_answer(question, record.value, half_rate, excluded)) {
         record.state = ACCEPTED;
         return;
@@ -147,16 +154,35 @@ double in_hz(double cycles_per_sample)
 
 }  // namespace
 
-EXPORT(field_text) char* field_text(int field)
+// Where the page puts the next piece of a field's text, FIELD_CHUNK bytes.
+EXPORT(field_chunk) char* field_chunk() { return chunk; }
+EXPORT(field_chunk_size) int field_chunk_size() { return FIELD_CHUNK; }
+
+// Empties a field, before its text comes in pieces.
+EXPORT(clear_field) void clear_field(int field)
 {
-    return fields[field].text;
+    fields[field].line = AnswerLine{};
 }
 
-// `length` bytes of field_text(field) now hold the field's text.
-EXPORT(set_field) void set_field(int field, int length)
+// The next `length` bytes of a field's text are in field_chunk().
+EXPORT(add_to_field) void add_to_field(int field, int length)
 {
-    fields[field].length = length < 0 ? 0 : length > FIELD_CAPACITY ? FIELD_CAPACITY : length;
+    for (int i = 0; i < length && i < FIELD_CHUNK; ++i) {
+        add_to_answer(fields[field].line, chunk[i]);
+    }
 }
+
+// The filter-type key a menu line holds, as the console reads a piped one
+// (`length` bytes in field_chunk()), or 0 when the console would refuse it.
+EXPORT(menu_line_key) int menu_line_key(int length)
+{
+    char key = 0;
+    const bool one_key = parse_menu_line(chunk, static_cast<std::size_t>(length < FIELD_CHUNK ? length : FIELD_CHUNK), &key)
+                         == AnswerStatus::Accepted;
+    return one_key && filter_type_of_key(key) ? key : 0;
+}
+
+EXPORT(filter_type_refusal) const char* filter_type_refusal() { return FILTER_TYPE_REFUSAL; }
 
 // The question a field asks, as the console's prompt.
 EXPORT(field_prompt) const char* field_prompt(int field)
@@ -216,6 +242,22 @@ EXPORT(pass_highest) double pass_highest() { return figures.pass_highest; }
 EXPORT(half_gain_frequency) double half_gain_frequency(int i) { return figures.half_gain[i]; }
 EXPORT(half_power_frequency) double half_power_frequency(int i) { return figures.half_power[i]; }
 EXPORT(taps_at_zero) int taps_at_zero() { return figures.taps_at_zero; }
+EXPORT(band_edge) double band_edge(int i) { return figures.band_edge[i]; }
+EXPORT(edge_count) int edge_count() { return figures.edge_count; }
+EXPORT(peak_gain) double peak_gain() { return figures.peak_gain; }
+EXPORT(missing_stops) int missing_stops() { return bands.missing_stops; }
+
+// Taps that are 0 because the design puts a zero there (the ideal response
+// is zero at that offset, as every other tap of a half-band filter), as
+// against those that truncation toward zero made 0.
+EXPORT(taps_zero_by_design) int taps_zero_by_design()
+{
+    int count = 0;
+    for (int i = 0; i < design.number_of_coefficients; ++i) {
+        count += std::fabs(arrays.impulse_response[i]) * FIXED_POINT_SCALE < DESIGN_ZERO ? 1 : 0;
+    }
+    return count;
+}
 
 // Kaiser's estimate of N for the attenuation and the typed transition
 // width: (A - 7.95) / (14.36 width / rate) + 1; NaN without both, or below

@@ -26,11 +26,25 @@ async function loadDesignModule() {
   };
 
   return {
+    // A field's text, of any length, judged by the module piece by piece.
     setField(field, text) {
-      const encoded = encoder.encode(text).subarray(0, 256);  // the module's FIELD_CAPACITY
-      bytesAt(exports.field_text(field), encoded.length).set(encoded);
-      exports.set_field(field, encoded.length);
+      const encoded = encoder.encode(text);
+      const size = exports.field_chunk_size();
+      exports.clear_field(field);
+      for (let at = 0; at < encoded.length; at += size) {
+        const piece = encoded.subarray(at, at + size);
+        bytesAt(exports.field_chunk(), piece.length).set(piece);
+        exports.add_to_field(field, piece.length);
+      }
     },
+    // The filter-type key of a menu line, as the console reads one, or null.
+    menuLineKey(line) {
+      const encoded = encoder.encode(line).subarray(0, exports.field_chunk_size());
+      bytesAt(exports.field_chunk(), encoded.length).set(encoded);
+      const key = exports.menu_line_key(encoded.length);
+      return key === 0 ? null : String.fromCharCode(key);
+    },
+    filterTypeRefusal: () => cString(exports.filter_type_refusal()),
     prompt: (field) => cString(exports.field_prompt(field)),
     setFilterType: (key) => exports.set_filter_type(key.charCodeAt(0)) !== 0,
     update: () => exports.update() !== 0,
@@ -46,7 +60,11 @@ async function loadDesignModule() {
       passHighest: exports.pass_highest(),
       halfGain: [exports.half_gain_frequency(0), exports.half_gain_frequency(1)],
       halfPower: [exports.half_power_frequency(0), exports.half_power_frequency(1)],
+      edges: [exports.band_edge(0), exports.band_edge(1)].slice(0, exports.edge_count()),
+      peakGain: exports.peak_gain(),
       tapsAtZero: exports.taps_at_zero(),
+      tapsZeroByDesign: exports.taps_zero_by_design(),
+      missingStops: exports.missing_stops(),
       kaiserEstimate: exports.kaiser_estimate(),
     }),
     bands: () => {

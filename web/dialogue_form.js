@@ -16,26 +16,82 @@ function labelForm(module) {
   });
 }
 
-// Shows each field as the module judged it.
+// Shows each field as the module judged it; a refused field is marked
+// invalid for assistive technology, its refusal being its description.
 function showFieldStates(module) {
   FIELDS.forEach((id, field) => {
-    const question = document.getElementById(id).closest(".question");
+    const input = document.getElementById(id);
+    const question = input.closest(".question");
     const state = module.fieldState(field);
     question.hidden = state === "unasked";
     question.dataset.state = state;
+    input.setAttribute("aria-invalid", state === "refused" ? "true" : "false");
     question.querySelector(".refusal").textContent =
       state === "refused" ? module.fieldMessage(field)
       : state === "waiting" ? "(waits for an earlier answer)" : "";
   });
 }
 
+// The refusals now shown, one sentence each, for the status line.
+function refusalsShown(module) {
+  const refusals = FIELDS.map((id, field) => module.fieldState(field) === "refused" ? module.fieldMessage(field) : null)
+    .filter((message) => message !== null);
+  const typeRefusal = document.getElementById("filter-type-refusal").textContent;
+  return typeRefusal ? [typeRefusal, ...refusals] : refusals;
+}
+
 // L, H and B choose the filter type, as at the console's menu, while the
-// focus is not in a text field.
+// focus is in the filter-type group or in no control at all, and never with
+// Ctrl, Alt or Meta held (those are the browser's and the system's keys).
 function chooseTypeByKey(event, changed) {
-  if (event.target instanceof HTMLInputElement && event.target.type === "text") return;
+  if (event.ctrlKey || event.altKey || event.metaKey || event.key.length !== 1) return;
+  const target = event.target;
+  const inTypeGroup = target instanceof Element && target.closest("#filter-type") !== null;
+  if (!inTypeGroup && target !== document.body && target !== document.documentElement) return;
   const radio = document.querySelector(`input[name=filter-type][value=${event.key.toUpperCase()}]`);
-  if (event.key.length === 1 && radio !== null) {
+  if (radio !== null) {
     radio.checked = true;
+    event.preventDefault();
     changed();
   }
+}
+
+// The text fields in the console's order of questions for a filter type.
+function questionsInOrder(key) {
+  const edges = key === "B" ? ["lower-cutoff", "upper-cutoff"] : ["cutoff"];
+  return ["sample-rate", "menu", ...edges, "attenuation", "coefficient-count"];
+}
+
+// A paste of several lines into a field spreads them over that question and
+// the ones after it, as the console takes such a paste: the menu's line
+// chooses the filter type (and with it the questions that follow); a menu
+// line the console would refuse stops there, with the console's refusal.
+function spreadPaste(event, module, changed) {
+  const text = event.clipboardData ? event.clipboardData.getData("text") : "";
+  const lines = text.split(/\r\n|\r|\n/);
+  if (lines.length > 1 && lines[lines.length - 1] === "") lines.pop();
+  let key = document.querySelector("input[name=filter-type]:checked").value;
+  let order = questionsInOrder(key);
+  let at = order.indexOf(event.target.id);
+  if (lines.length < 2 || at < 0) return;
+  event.preventDefault();
+  const refusal = document.getElementById("filter-type-refusal");
+  refusal.textContent = "";
+  for (const line of lines) {
+    if (at >= order.length) break;
+    if (order[at] === "menu") {
+      const chosen = module.menuLineKey(line);
+      if (chosen === null) {
+        refusal.textContent = module.filterTypeRefusal();
+        break;
+      }
+      key = chosen.toUpperCase();
+      document.querySelector(`input[name=filter-type][value=${key}]`).checked = true;
+      order = questionsInOrder(key);
+    } else {
+      document.getElementById(order[at]).value = line;
+    }
+    at++;
+  }
+  changed();
 }

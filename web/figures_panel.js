@@ -1,24 +1,77 @@
-// The figures beside the plot, measured by the module from the integers.
+// The figures beside the plot, measured by the module from the integers,
+// each worded so that it is true for every design, degenerate ones too.
 "use strict";
 
-function showFigures(figures, bands, attenuation) {
-  const hz = (values) => values.filter((v) => !Number.isNaN(v)).map((v) => `${v.toFixed(1)} Hz`)
-    .join(" and ") || "no band edge inside the spectrum";
-  const text = (id, value) => { document.getElementById(id).textContent = value; };
-  text("achieved-attenuation", !Number.isNaN(figures.achievedAttenuation)
-    ? `${figures.achievedAttenuation.toFixed(1)} dB`
-    : attenuation < 8 ? "no stop band: below 8 dB Kaiser's transition width has none"
-    : "no stop band: the transition band reaches half the sample rate");
-  const signed = (db) => `${db >= 0 ? "+" : "\u2212"}${Math.abs(db).toFixed(3)}`;
-  text("pass-band-gain", Number.isNaN(figures.passLowest) ? "no pass band outside the transition band"
-    : `${signed(figures.passLowest)} to ${signed(figures.passHighest)} dB`);
-  text("half-gain", hz(figures.halfGain));
-  text("half-power", hz(figures.halfPower));
-  text("taps-at-zero", `${figures.tapsAtZero}`);
+const MINUS = "\u2212";
+
+// A gain in dB with its sign; a value that shows as 0.000 has none.
+function signedDb(db, digits = 3) {
+  const shown = Math.abs(db).toFixed(digits);
+  return Number(shown) === 0 ? shown : `${db > 0 ? "+" : MINUS}${shown}`;
 }
 
-function showKaiserEstimate(estimate) {
-  document.getElementById("kaiser-estimate").textContent = Number.isNaN(estimate)
-    ? "type a transition width (and an attenuation of 8 dB or more)"
-    : `N \u2248 ${estimate.toFixed(1)}, so ${Math.ceil(estimate)} taps`;
+// Where the gain crosses a level at each band edge, or why it does not.
+function crossings(values, edges, peakGain, levelDb) {
+  if (edges.length === 0) return "no band edge inside the spectrum";
+  if (peakGain < levelDb) return `the gain never reaches ${MINUS}${Math.abs(levelDb)} dB`;
+  return values.slice(0, edges.length).map((hz, i) => Number.isNaN(hz)
+    ? `not crossed near the edge at ${edges[i]} Hz` : `${hz.toFixed(1)} Hz`).join(" and ");
+}
+
+// Why a design has no stop band on a side: its transition band reaches the
+// end of the spectrum there.
+function missingStopSides(missing) {
+  const sides = [];
+  if (missing & 1) sides.push("0 Hz");
+  if (missing & 2) sides.push("half the sample rate");
+  return sides.length ? `the transition band reaches ${sides.join(" and ")}` : "";
+}
+
+function showFigures(figures, bands, attenuation, design) {
+  const text = (id, value) => { document.getElementById(id).textContent = value; };
+  const allZero = figures.tapsAtZero === design.count;
+  const missing = missingStopSides(figures.missingStops);
+  text("achieved-attenuation", allZero ? "none: all taps are 0, so the filter passes nothing"
+    : !Number.isNaN(figures.achievedAttenuation)
+      ? `${figures.achievedAttenuation.toFixed(1)} dB` + (missing ? ` (the other side has no stop band: ${missing})` : "")
+    : attenuation < 8 ? "no stop band: below 8 dB Kaiser's transition width has none"
+    : `no stop band: ${missing}`);
+  text("pass-band-gain", allZero ? "none: all taps are 0"
+    : Number.isNaN(figures.passLowest) ? "no pass band outside the transition band"
+    : `${signedDb(figures.passLowest)} to ${signedDb(figures.passHighest)} dB`);
+  text("peak-gain", allZero ? "none: all taps are 0" : `${signedDb(figures.peakGain)} dB`);
+  text("half-gain", allZero ? "none: all taps are 0" : crossings(figures.halfGain, figures.edges, figures.peakGain, -6));
+  text("half-power", allZero ? "none: all taps are 0" : crossings(figures.halfPower, figures.edges, figures.peakGain, -3));
+  const truncated = figures.tapsAtZero - figures.tapsZeroByDesign;
+  text("taps-at-zero", `${figures.tapsAtZero} of ${design.count}: ${figures.tapsZeroByDesign} where the design `
+    + `puts a zero, ${truncated} truncated to 0`);
+  const notes = [];
+  if (design.count % 2 === 0 && (design.key === "H" || (design.key === "B" && design.reachesHalfRate))) {
+    notes.push("An even number of taps forces zero gain at half the sample rate, so the pass band falls "
+      + "away there: an odd number of taps avoids it.");
+  }
+  if (design.swapped) {
+    notes.push("The band edges are swapped: every tap is negated, which leaves the gain as shown "
+      + "and flips the sign of the output.");
+  }
+  text("design-notes", notes.join(" "));
+}
+
+// One sentence that says what the plot shows, for screen readers.
+function describePlot(figures, sampleRate) {
+  const achieved = document.getElementById("achieved-attenuation").textContent;
+  const pass = document.getElementById("pass-band-gain").textContent;
+  return `Gain of the written integers from 0 to ${sampleRate / 2} Hz. Pass-band gain: ${pass}. `
+    + `Achieved stop-band attenuation: ${achieved}. Peak gain: ${document.getElementById("peak-gain").textContent}.`;
+}
+
+// Kaiser's estimate, or what it waits for, and the tool's limit beside it.
+function showKaiserEstimate(estimate, attenuationAccepted) {
+  const width = document.getElementById("transition-width").value.trim();
+  document.getElementById("kaiser-estimate").textContent = !Number.isNaN(estimate)
+    ? `N \u2248 ${estimate.toFixed(1)}, so ${Math.ceil(estimate)} taps`
+      + (Math.ceil(estimate) > 2049 ? " (more than the 2049 the tool takes)" : "")
+    : width === "" ? "type a transition width"
+    : attenuationAccepted ? "none below 8 dB of attenuation, where the formula gives no length"
+    : "waits for an accepted attenuation and transition width";
 }

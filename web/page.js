@@ -2,30 +2,68 @@
 // everything from the module on every change.
 "use strict";
 
+// How long typing must pause before the status line speaks, in ms: a screen
+// reader then hears one sentence, not one per keystroke.
+const STATUS_PAUSE = 700;
+
 (async () => {
-  const module = await loadDesignModule();
+  let module;
+  try {
+    module = await loadDesignModule();
+  } catch (error) {
+    const failure = document.getElementById("page-failure");
+    failure.textContent = `The design module could not start (${error.message}): this browser may lack `
+      + "WebAssembly. The console tool fir_design asks the same questions.";
+    failure.hidden = false;
+    return;
+  }
   const plot = createPlot(document.getElementById("plot"));
+  let statusTimer = 0;
+  const speak = (designed, figures) => {
+    const refusals = refusalsShown(module);
+    document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
+      : designed ? `Designed: ${describePlot(figures, module.sampleRate())}` : "";
+  };
   const update = () => {
     readForm(module);
     const designed = module.update();
     showFieldStates(module);
     const figures = module.figures();
-    showKaiserEstimate(figures.kaiserEstimate);
+    showKaiserEstimate(figures.kaiserEstimate, module.fieldState(4) === "accepted");
     showCoefficientText(designed ? module.coefficientText() : "");
     document.getElementById("response").classList.toggle("stale", !designed);
     if (designed) {
       const attenuation = Number(document.getElementById("attenuation").value);
-      plot.show(module.responseDb(), module.sampleRate(), module.bands(), attenuation);
-      showFigures(figures, module.bands(), attenuation);
+      const key = document.querySelector("input[name=filter-type]:checked").value;
+      plot.show(module.responseDb(), module.sampleRate(), module.bands(), attenuation, key);
+      const value = (id) => Number(document.getElementById(id).value);
+      showFigures(figures, module.bands(), attenuation, {
+        count: value("coefficient-count"), key,
+        swapped: key === "B" && value("lower-cutoff") > value("upper-cutoff"),
+        reachesHalfRate: key === "B" && Math.max(value("lower-cutoff"), value("upper-cutoff")) === Math.floor(module.sampleRate() / 2),
+      });
+      document.getElementById("plot").setAttribute("aria-label", describePlot(figures, module.sampleRate()));
     }
+    clearTimeout(statusTimer);
+    statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
   };
   labelForm(module);
-  document.getElementById("answers").addEventListener("input", update);
+  const form = document.getElementById("answers");
+  form.addEventListener("input", update);
+  form.addEventListener("change", (event) => {
+    if (event.target.name === "filter-type") document.getElementById("filter-type-refusal").textContent = "";
+  });
+  form.addEventListener("paste", (event) => spreadPaste(event, module, update));
   document.getElementById("transition-width").addEventListener("input", update);
-  document.getElementById("answers").addEventListener("submit", (event) => event.preventDefault());
-  document.addEventListener("keydown", (event) => chooseTypeByKey(event, update));
+  form.addEventListener("submit", (event) => event.preventDefault());
+  document.addEventListener("keydown", (event) => chooseTypeByKey(event, () => {
+    document.getElementById("filter-type-refusal").textContent = "";
+    update();
+  }));
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
+  document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
   update();
   window.designModule = module;  // for the tests, which check it against the console tool
+  window.responsePlot = plot;
   document.body.dataset.ready = "true";
 })();

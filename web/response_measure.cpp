@@ -176,14 +176,22 @@ DesignBands design_bands(const FilterDesign& design)
     const double high = std::fmax(design.lower_edge, design.upper_edge);
     const double width = (design.stop_band_attenuation - 7.95) / (14.36 * (design.number_of_coefficients - 1));
     const double half = width > 0 ? width / 2 : 0;
-    DesignBands bands{low > 0 ? low + half : 0, high < 0.5 ? high - half : 0.5, 0, {}, {}};
-    if (width > 0 && low > 0 && low - half > 0) {
-        bands.stop_low[bands.stop_count] = 0;
-        bands.stop_high[bands.stop_count++] = low - half;
+    DesignBands bands{low > 0 ? low + half : 0, high < 0.5 ? high - half : 0.5, 0, {}, {}, 0};
+    if (width > 0 && low > 0) {
+        if (low - half > 0) {
+            bands.stop_low[bands.stop_count] = 0;
+            bands.stop_high[bands.stop_count++] = low - half;
+        } else {
+            bands.missing_stops |= MISSING_BELOW;
+        }
     }
-    if (width > 0 && high < 0.5 && high + half < 0.5) {
-        bands.stop_low[bands.stop_count] = high + half;
-        bands.stop_high[bands.stop_count++] = 0.5;
+    if (width > 0 && high < 0.5) {
+        if (high + half < 0.5) {
+            bands.stop_low[bands.stop_count] = high + half;
+            bands.stop_high[bands.stop_count++] = 0.5;
+        } else {
+            bands.missing_stops |= MISSING_ABOVE;
+        }
     }
     return bands;
 }
@@ -246,15 +254,19 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
     int edges = 0;
     for (const auto& [edge, pass_side] : {std::pair<double, int>{low, +1}, {high, -1}}) {
         if (edge > 0 && edge < 0.5) {
+            figures.band_edge[edges] = edge * design.sample_rate;
             figures.half_gain[edges] = crossing(coefficients, count, edge, pass_side, HALF_GAIN) * design.sample_rate;
             figures.half_power[edges] = crossing(coefficients, count, edge, pass_side, HALF_POWER) * design.sample_rate;
             ++edges;
         }
     }
+    figures.edge_count = edges;
     for (; edges < 2; ++edges) {
+        figures.band_edge[edges] = NOT_A_FIGURE;
         figures.half_gain[edges] = NOT_A_FIGURE;
         figures.half_power[edges] = NOT_A_FIGURE;
     }
+    figures.peak_gain = to_db(greatest_gain(coefficients, count, 0, 0.5));
     figures.taps_at_zero = 0;
     for (int i = 0; i < count; ++i) {
         figures.taps_at_zero += coefficients[i] == 0 ? 1 : 0;

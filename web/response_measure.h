@@ -19,7 +19,13 @@ struct DesignBands {
     double pass_low, pass_high;
     int stop_count;        // 0 to 2
     double stop_low[2], stop_high[2];
+    int missing_stops;     // the stop bands the width leaves no room for: MISSING_BELOW, MISSING_ABOVE
 };
+
+// A band edge inside the spectrum whose transition band reaches 0, or half
+// the sample rate, so that it has no stop band on that side.
+constexpr int MISSING_BELOW = 1;
+constexpr int MISSING_ABOVE = 2;
 
 // What the page shows beside the plot. Frequencies in Hz; a figure that
 // does not exist for the design is NaN.
@@ -29,7 +35,10 @@ struct ResponseFigures {
     double pass_highest;          //     over the pass band
     double half_gain[2];          // where the gain crosses -6.02 dB (half the gain)
     double half_power[2];         // and -3.01 dB (half the power), at each band edge
-    int taps_at_zero;             // coefficients truncated to 0
+    double band_edge[2];          // those band edges, inside (0, half the sample rate)
+    int edge_count;               // 0 to 2
+    double peak_gain;             // dB: the greatest gain anywhere
+    int taps_at_zero;             // coefficients that are 0
 };
 
 // The bands of a derived design (edges in either order: the band between

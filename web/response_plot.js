@@ -13,8 +13,13 @@ const STOP_COLOUR = "#f4dede";
 // a zoom draws its own range again from the whole spectrum.
 const COLUMNS = 1000;
 
+// The lowest gain the axis shows: about what 16-bit taps can show (a tap
+// of 1/32768 against a gain of 1), unless the curve itself goes lower.
+const GAIN_AXIS_FLOOR = -120;
+
 // [frequency, gain] points of gainDb (a point every `step` Hz) from low to
-// high Hz, at most two a column.
+// high Hz, at most two a column, and the two ends of the spectrum, so that
+// the data always spans the whole of it and zooming out returns to it all.
 function visiblePoints(gainDb, step, low, high) {
   const first = Math.max(0, Math.floor(low / step));
   const last = Math.min(gainDb.length - 1, Math.ceil(high / step));
@@ -31,7 +36,16 @@ function visiblePoints(gainDb, step, low, high) {
       points.push([k * step, gainDb[k]]);
     }
   }
+  if (first > 0) points.unshift([0, gainDb[0]]);
+  if (last < gainDb.length - 1) points.push([(gainDb.length - 1) * step, gainDb[gainDb.length - 1]]);
   return points;
+}
+
+// The lowest gain of a spectrum, for the axis.
+function lowestGain(gainDb) {
+  let lowest = Infinity;
+  for (const db of gainDb) lowest = Math.min(lowest, db);
+  return lowest;
 }
 
 function createPlot(element) {
@@ -39,6 +53,8 @@ function createPlot(element) {
   let attenuation = 0;
   let gains = new Float64Array(1);
   let step = 1;
+  let shownRate = 0;
+  let shownType = "";
   const shade = (canvas, area, graph) => {
     const fill = (low, high, colour) => {
       const left = graph.toDomXCoord(low);
@@ -66,21 +82,35 @@ function createPlot(element) {
     legend: "always",
     axes: { x: { valueFormatter: (hz) => `${hz.toFixed(1)} Hz` },
             y: { valueFormatter: (db) => `${db.toFixed(2)} dB` } },
+    // Drawn again from the whole spectrum for the new range; zooming out
+    // (double-click) comes here too, with the whole range.
     zoomCallback: (low, high) => {
-      graph.updateOptions({ file: visiblePoints(gains, step, low, high), dateWindow: [low, high] });
+      const whole = low <= 0 && high >= (gains.length - 1) * step;
+      graph.updateOptions({ file: visiblePoints(gains, step, low, high), dateWindow: whole ? null : [low, high] });
     },
   });
+  const resetZoom = () => {
+    graph.updateOptions({ file: visiblePoints(gains, step, 0, (gains.length - 1) * step), dateWindow: null });
+  };
   return {
-    // Draws the gain of a design: `gainDb` evenly from 0 to half of `sampleRate`.
-    show(gainDb, sampleRate, designBands, requestedAttenuation) {
+    // Draws the gain of a design: `gainDb` evenly from 0 to half of
+    // `sampleRate`. A new sample rate or filter type shows the whole spectrum.
+    show(gainDb, sampleRate, designBands, requestedAttenuation, filterType) {
       bands = designBands;
       attenuation = requestedAttenuation;
       gains = gainDb.slice();
       step = sampleRate / 2 / (gainDb.length - 1);
-      const [low, high] = graph.isZoomed("x") ? graph.xAxisRange() : [0, sampleRate / 2];
+      const keepZoom = graph.isZoomed("x") && sampleRate === shownRate && filterType === shownType;
+      shownRate = sampleRate;
+      shownType = filterType;
+      const [low, high] = keepZoom ? graph.xAxisRange() : [0, sampleRate / 2];
+      const bottom = Math.max(-(requestedAttenuation + 40), Math.min(GAIN_AXIS_FLOOR, lowestGain(gains)));
       graph.updateOptions({ file: visiblePoints(gains, step, low, high),
-                            dateWindow: graph.isZoomed("x") ? [low, high] : null,
-                            valueRange: [-(requestedAttenuation + 40), 5] });
+                            dateWindow: keepZoom ? [low, high] : null,
+                            valueRange: [bottom, 5] });
     },
+    resetZoom,
+    // The frequencies, in Hz, the plot shows now.
+    shownRange: () => graph.xAxisRange(),
   };
 }
