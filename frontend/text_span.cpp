@@ -2,24 +2,30 @@
 
 #include <cstring>
 
-bool append_text(TextSpan& text, const char* characters)
+bool append_bytes(TextSpan& text, const char* bytes, std::size_t length)
 {
-    const std::size_t length = std::strlen(characters);
     if (text.length + length >= text.capacity) {
         return false;
     }
-    std::memcpy(text.characters + text.length, characters, length + 1);
+    std::memcpy(text.characters + text.length, bytes, length);
     text.length += length;
+    text.characters[text.length] = '\0';
     return true;
+}
+
+bool append_text(TextSpan& text, const char* characters)
+{
+    return append_bytes(text, characters, std::strlen(characters));
 }
 
 // Written out by hand: the coefficient table is most of a run's output, and
 // snprintf for each line cost three times the whole design.
-bool append_decimal(TextSpan& text, std::int32_t value)
+char* write_decimal(char* at, std::int32_t value)
 {
-    char reversed[12];
+    char reversed[MAX_DECIMAL];
     std::size_t count = 0;
-    std::int64_t magnitude = value < 0 ? -std::int64_t{value} : value;
+    // In 32 bits, which divide by 10 faster; -2147483648 fits as unsigned.
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     do {
         reversed[count++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -27,12 +33,14 @@ bool append_decimal(TextSpan& text, std::int32_t value)
     if (value < 0) {
         reversed[count++] = '-';
     }
-    if (text.length + count >= text.capacity) {
-        return false;
-    }
     while (count > 0) {
-        text.characters[text.length++] = reversed[--count];
+        *at++ = reversed[--count];
     }
-    text.characters[text.length] = '\0';
-    return true;
+    return at;
+}
+
+bool append_decimal(TextSpan& text, std::int32_t value)
+{
+    char digits[MAX_DECIMAL];
+    return append_bytes(text, digits, static_cast<std::size_t>(write_decimal(digits, value) - digits));
 }

@@ -16,8 +16,28 @@ struct TextSpan {
 // not fit.
 bool append_text(TextSpan& text, const char* characters);
 
+// Appends `length` bytes from `bytes`; false, appending nothing, when they
+// do not fit.
+bool append_bytes(TextSpan& text, const char* bytes, std::size_t length);
+
+// Appends a string literal, whose length is known without counting it: the
+// coefficient table appends two a line, thousands of lines a run.
+template <std::size_t SIZE>
+bool append_literal(TextSpan& text, const char (&literal)[SIZE])
+{
+    return append_bytes(text, literal, SIZE - 1);
+}
+
 // Appends `value` in plain decimal, as "%d" writes it; false, appending
 // nothing, when it does not fit.
 bool append_decimal(TextSpan& text, std::int32_t value);
+
+// The most characters write_decimal writes: a sign and ten digits.
+constexpr std::size_t MAX_DECIMAL = 11;
+
+// Writes `value` in plain decimal at `at`, which has room for MAX_DECIMAL
+// characters, and returns where it ends; no '\0'. For a caller that has
+// made room for many numbers at once.
+char* write_decimal(char* at, std::int32_t value);
 
 #endif
