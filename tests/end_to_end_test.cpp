@@ -100,8 +100,10 @@ struct Folder {
     std::string path;
     Folder()
     {
-        char name[] = "/tmp/fir_design_test.XXXXXX";
-        path = mkdtemp(name);
+        // Tagged with the suite's run, when CTest gives one, for its count.
+        const std::string run = setting("FIR_DESIGN_TEST_RUN", "");
+        std::string name = "/tmp/fir_design_test." + (run.empty() ? "" : run + ".") + "XXXXXX";
+        path = mkdtemp(name.data());
     }
     ~Folder() { std::system(("chmod -R u+w '" + path + "'; rm -rf '" + path + "'").c_str()); }
     std::string output_file() const

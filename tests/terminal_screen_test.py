@@ -27,6 +27,8 @@ except ImportError:
     sys.exit(77)
 
 PROGRAM = os.path.abspath(sys.argv[1])
+# Scratch folders carry the suite's tag, when CTest gives one, for its count.
+SCRATCH = "fir_design_test." + (os.environ["FIR_DESIGN_TEST_RUN"] + "." if os.environ.get("FIR_DESIGN_TEST_RUN") else "")
 PROMPTS = ["What is the sample frequency? ", "Choose a filter type ", "What is the cutoff frequency? ",
            "What is the stop band attenuation? ",
            "How many coefficients do you want? (less than or equal to 2049) "]
@@ -77,7 +79,7 @@ def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None
     a scratch folder; returns the screen's rows and the file written. With
     `resize_at` (question index, new width), the terminal is resized after
     that question's keys but one."""
-    folder = tempfile.mkdtemp(prefix="fir_design_test.")
+    folder = tempfile.mkdtemp(prefix=SCRATCH, dir="/tmp")
     pid, master = os.forkpty()
     if pid == 0:
         try:
@@ -144,7 +146,7 @@ def answers_on_screen(rows):
 
 
 def piped_file(answers):
-    folder = tempfile.mkdtemp(prefix="fir_design_test.")
+    folder = tempfile.mkdtemp(prefix=SCRATCH, dir="/tmp")
     try:
         subprocess.run([PROGRAM], input="\n".join(answers) + "\n", text=True, cwd=folder,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
