@@ -70,6 +70,13 @@ TEST(ReadInteger, TakesALineHoldingOneNumberAndRefusesAnyOtherWholeLine)
         {"-2147483648\n", AnswerStatus::Accepted, INT32_MIN, ""},
         {"2147483648\n7\n", AnswerStatus::Refused, 0, "7\n"},
         {"-2147483649\n", AnswerStatus::Refused, 0, ""},
+        // The ends of the range in other spellings, and the white space "%d" passes over first.
+        {"+2147483647\n", AnswerStatus::Accepted, 2147483647, ""},
+        {"0002147483647\n", AnswerStatus::Accepted, 2147483647, ""},
+        {"-0\n", AnswerStatus::Accepted, 0, ""},
+        {"\f\v\r8000\n", AnswerStatus::Accepted, 8000, ""},
+        {"+2147483648\n", AnswerStatus::Refused, 0, ""},
+        {"-0002147483649\n", AnswerStatus::Refused, 0, ""},
         {"60 dB \n", AnswerStatus::Refused, 0, ""},
         {"99999999999999999999\n", AnswerStatus::Refused, 0, ""},
         {"12.5\n7\n", AnswerStatus::Refused, 0, "7\n"},
