@@ -232,7 +232,7 @@ bool begin_key_reading(int terminal_fd)
     sigset_t held;
     sigaction(SIGTTOU, nullptr, &tty_output);
     sigprocmask(SIG_BLOCK, nullptr, &held);
-    set_from_background = tty_output.sa_handler == SIG_IGN || sigismember(&held, SIGTTOU) == 1;
+    set_from_background = tty_output.sa_handler == SIG_IGN || sigismember(&held, SIGTTOU) == 1 ? 1 : 0;
     ending = ending_signals();
     for (std::size_t i = 0; i < ending.count; ++i) {
         install_handler(ending.numbers[i], end_run_by_signal, &previous_ending_actions[i]);

@@ -25,7 +25,7 @@ char* write_decimal(char* at, std::int32_t value)
     char reversed[MAX_DECIMAL];
     std::size_t count = 0;
     // In 32 bits, which divide by 10 faster; -2147483648 fits as unsigned.
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+    std::uint32_t magnitude = value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     do {
         reversed[count++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
@@ -42,5 +42,6 @@ char* write_decimal(char* at, std::int32_t value)
 bool append_decimal(TextSpan& text, std::int32_t value)
 {
     char digits[MAX_DECIMAL];
-    return append_bytes(text, digits, static_cast<std::size_t>(write_decimal(digits, value) - digits));
+    const char* const end = write_decimal(digits, value);
+    return append_bytes(text, digits, static_cast<std::size_t>(end - digits));
 }
