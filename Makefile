@@ -20,7 +20,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean faults \
-        windows windows-test web web-test web-bench
+        windows windows-test web web-test web-bench axe
 
 configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -69,10 +69,11 @@ build-bench:
 bench: build-bench
 	build-bench/bench/fir_design_bench
 
-# Each fault of tests/faults/console.tsv put in alone: the tests must catch
-# at least 9 in 10 of them.
-faults: build
-	tests/faults/run.sh $(BUILD) tests/faults/console.tsv
+# Each fault of tests/faults/console.tsv and page.tsv put in alone: the
+# tests must catch at least 9 in 10 of each list.
+faults: build web axe
+	tests/faults/run.sh tests/faults/console.tsv "cmake --build $(BUILD)" "ctest --test-dir $(BUILD) --timeout 60"
+	tests/faults/run.sh tests/faults/page.tsv "$(MAKE) web" "$(WEB_TEST)"
 
 measure: build-bench
 	bench/measure_run.sh build-bench
@@ -100,10 +101,14 @@ web:
 # The accessibility engine the page's test runs, from the npm registry.
 AXE_VERSION ?= 4.14.1
 
-web-test: build web
+WEB_TEST = AXE_SCRIPT=$(WEB_BUILD)/npm/node_modules/axe-core/axe.min.js \
+  $(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
+
+axe:
 	npm install --prefix $(WEB_BUILD)/npm axe-core@$(AXE_VERSION) --no-audit --no-fund --silent
-	AXE_SCRIPT=$(WEB_BUILD)/npm/node_modules/axe-core/axe.min.js \
-	  $(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
+
+web-test: build web axe
+	$(WEB_TEST)
 
 web-bench: web
 	$(WEB_PYTHON) bench/web_bench.py $(WEB_BUILD)/fir_design.html

@@ -12,6 +12,7 @@ with.
 import math
 import os
 import random
+import re
 import subprocess
 import sys
 import tempfile
@@ -185,12 +186,13 @@ class Page(unittest.TestCase):
 
     def test_the_type_keys_act_only_in_the_type_group_and_without_modifiers(self):
         self.choose("L")
-        download = self.browser.find_element(By.ID, "download")
-        for keys in ("b", Keys.CONTROL + "b", Keys.ALT + "b", Keys.CONTROL + "h"):
-            download.send_keys(keys)
+        in_group = self.browser.find_element(By.CSS_SELECTOR, "input[value=L]")
+        for element, keys in ((self.browser.find_element(By.ID, "download"), "b"), (in_group, Keys.CONTROL + "b"),
+                              (in_group, Keys.ALT + "b"), (in_group, Keys.CONTROL + "h")):
+            element.send_keys(keys)
             self.assertEqual(self.checked_type(), "L", repr(keys))
         self.browser.find_element(By.ID, "line-ends").send_keys("l")
-        self.browser.find_element(By.CSS_SELECTOR, "input[value=L]").send_keys("b")  # in the group
+        in_group.send_keys("b")  # in the group, alone
         self.assertEqual(self.checked_type(), "B")
 
     def paste(self, field_id, text):
@@ -241,13 +243,17 @@ class Page(unittest.TestCase):
         self.type_answers(["8000", "L", "1000", "60", "101"])
         self.assertEqual(shown(), [0, 4000])
 
-    def test_figures_are_true_for_degenerate_designs(self):
-        cases = [(["192000", "L", "1", "60", "101"], {"achieved-attenuation": "none: all taps are 0"}),
-                 (["48000", "L", "12000", "60", "2"], {"half-gain": "the gain never reaches \u22126 dB"}),
+    def test_every_figure_agrees_with_numpy_over_the_integers(self):
+        # Each type at each parity, and the degenerate designs, with what their words must say.
+        cases = [(["48000", "L", "12000", "60", "101"], {"taps-at-zero": "where the design puts a zero, 0 truncated"}),
+                 (["48000", "L", "9000", "50", "64"], {}), (["44100", "H", "5000", "70", "127"], {}),
                  (["96000", "H", "100", "80", "2048"],
                   {"achieved-attenuation": "the transition band reaches 0 Hz", "design-notes": "An even number"}),
-                 (["48000", "B", "6000", "3000", "60", "101"], {"design-notes": "swapped"}),
-                 (["48000", "L", "12000", "60", "101"], {"taps-at-zero": "where the design puts a zero, 0 truncated"})]
+                 (["44100", "B", "300", "3400", "80", "511"], {}), (["8000", "B", "3000", "1000", "40", "30"],
+                                                                     {"design-notes": "swapped"}),
+                 (["192000", "L", "1", "60", "101"], {"achieved-attenuation": "none: all taps are 0"}),
+                 (["48000", "L", "12000", "60", "2"], {"half-gain": "the gain never reaches \u22126 dB"})]
+        number = lambda text: float(text.replace("\u2212", "-"))  # noqa: E731
         for answers, texts in cases:
             self.type_answers(answers)
             for element, text in texts.items():
@@ -255,12 +261,46 @@ class Page(unittest.TestCase):
             with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
                 file.write(console(answers)[0])
                 file.flush()
-                _, taps = fir_response.read_coefficient_file(file.name)
-            self.assertTrue(self.shown("taps-at-zero").startswith("%d of" % taps.count(0)), answers)
-            if any(taps):
-                peak = 20 * math.log10(numpy.abs(numpy.fft.rfft(numpy.array(taps) / fir_response.Q15, 1 << 20)).max())
-                self.assertAlmostEqual(float(self.shown("peak-gain").split()[0].replace("\u2212", "-")), peak,
-                                       delta=0.01, msg=answers)
+                rate, taps = fir_response.read_coefficient_file(file.name)
+            self.assertTrue(self.shown("taps-at-zero").startswith("%d of %d" % (taps.count(0), len(taps))), answers)
+            if not any(taps):
+                continue
+            spectrum = numpy.abs(numpy.fft.rfft(numpy.array(taps) / fir_response.Q15, 1 << 20))
+            db = 20 * numpy.log10(numpy.maximum(spectrum, 1e-12))
+            self.assertAlmostEqual(number(self.shown("peak-gain").split()[0]), db.max(), delta=0.01, msg=answers)
+            passes, _ = fir_response.bands(answers[1], [int(e) for e in answers[2:-2]], rate, int(answers[-2]), len(taps))
+            if passes and "to" in self.shown("pass-band-gain"):
+                low, high = passes[0]
+                band = db[math.ceil(low * (1 << 20)):math.floor(high * (1 << 20)) + 1]
+                lowest, highest = (number(t) for t in self.shown("pass-band-gain").split()[0:3:2])
+                self.assertAlmostEqual(lowest, max(band.min(), -240), delta=0.02, msg=answers)
+                self.assertAlmostEqual(highest, band.max(), delta=0.02, msg=answers)
+            found = re.findall(r"(\d+\.\d) Hz", self.shown("half-gain"))  # crossings, not edges
+            if "half-gain" not in texts:  # every band edge has its crossing
+                self.assertEqual(len(found), len(answers) - 4, answers)
+            for hz in found:
+                bin_ = round(float(hz) / rate * (1 << 20))  # the gain crosses -6.02 dB between neighbours
+                self.assertLess(min(db[bin_ - 2:bin_ + 3]), -6.02 + 0.05, (answers, hz))
+                self.assertGreater(max(db[bin_ - 2:bin_ + 3]), -6.02 - 0.05, (answers, hz))
+
+    def test_a_person_sees_the_bands_the_waiting_questions_and_kaiser_s_estimate(self):
+        # 48000 Hz, low pass at 12000, 60 dB, 101 taps: Kaiser's width is 0.0363, 1742 Hz, so the
+        # pass band ends at 11129 Hz and the stop band starts at 12871 Hz.
+        self.type_answers(["48000", "L", "12000", "60", "101"])
+        colour = lambda hz, db: self.browser.execute_script(  # noqa: E731
+            "return window.responsePlot.colourAt(arguments[0], arguments[1])", hz, db)
+        self.assertEqual([colour(7300, -55), colour(12000, -55), colour(21000, -35)],
+                         ["#d8f0d8", "none", "#f4dede"])
+        width = self.field("What transition width do you need?")
+        for typed, shown in (("1000", "N \u2248 %.1f, so %d taps" % ((60 - 7.95) / (14.36 * 1000 / 48000) + 1, 175)),
+                             ("1", "more than the 2049 the tool takes"), ("", "type a transition width")):
+            width.clear()
+            width.send_keys(typed or " ", *([] if typed else [Keys.BACKSPACE]))
+            self.assertIn(shown, self.shown("kaiser-estimate"), typed)
+        rate = self.field(PROMPTS["rate"])
+        rate.clear()
+        rate.send_keys("abc")
+        self.assertEqual(self.shown("cutoff-refusal"), "(waits for an earlier answer)")
 
     def test_axe_core_finds_no_accessibility_violation(self):
         with open(os.environ["AXE_SCRIPT"]) as script:

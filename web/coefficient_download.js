@@ -2,8 +2,22 @@
 // the chosen line ends (CR LF is what the Windows build writes).
 "use strict";
 
+// Lines a block of the shown text: the browser lays out only the blocks in
+// view (content-visibility), so a 2049-line table costs what its first
+// screenful does.
+const LINES_A_BLOCK = 64;
+
 function showCoefficientText(text) {
-  document.getElementById("coefficient-text").textContent = text;
+  const shown = document.getElementById("coefficient-text");
+  const lines = text.split(/(?<=\n)/);
+  const blocks = [];
+  for (let at = 0; at < lines.length; at += LINES_A_BLOCK) {
+    const block = document.createElement("span");
+    block.className = "text-block";
+    block.textContent = lines.slice(at, at + LINES_A_BLOCK).join("");
+    blocks.push(block);
+  }
+  shown.replaceChildren(...blocks);
   document.getElementById("download").disabled = text === "";
 }
 

@@ -112,5 +112,14 @@ function createPlot(element) {
     resetZoom,
     // The frequencies, in Hz, the plot shows now.
     shownRange: () => graph.xAxisRange(),
+    // The colour drawn at a frequency and gain, as "#rrggbb", or "none" where
+    // nothing is drawn over the page's white: what a person sees there.
+    colourAt(hz, db) {
+      const canvas = element.querySelector("canvas");
+      const scale = canvas.width / canvas.clientWidth;
+      const [r, g, b, a] = canvas.getContext("2d").getImageData(
+        Math.round(graph.toDomXCoord(hz) * scale), Math.round(graph.toDomYCoord(db) * scale), 1, 1).data;
+      return a === 0 ? "none" : "#" + [r, g, b].map((v) => v.toString(16).padStart(2, "0")).join("");
+    },
   };
 }

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Puts each fault of a list into the sources alone, builds, runs the tests,
 # and says whether they caught it; the sources are restored after each.
-# Usage: tests/faults/run.sh BUILD_FOLDER [LIST]  (from the source folder)
+# Usage (from the source folder): tests/faults/run.sh LIST BUILD_COMMAND TEST_COMMAND
+# Exits 1 when the tests catch fewer than 9 in 10 of the faults.
 set -u
-build=${1:?usage: run.sh BUILD_FOLDER [LIST]}
-list=${2:-tests/faults/console.tsv}
+list=${1:?usage: run.sh LIST BUILD_COMMAND TEST_COMMAND}
+build=${2:?usage: run.sh LIST BUILD_COMMAND TEST_COMMAND}
+tests=${3:?usage: run.sh LIST BUILD_COMMAND TEST_COMMAND}
 caught=0 missed=0
 backup=$(mktemp)
 restore() { [ -n "${file:-}" ] && cp "$backup" "$file"; }
@@ -15,9 +17,9 @@ while IFS=$'\t' read -r file script what; do
   sed -i -e "$script" "$file"
   if cmp -s "$file" "$backup"; then
     echo "NOT APPLIED: $what"; missed=$((missed + 1))
-  elif ! cmake --build "$build" >/dev/null 2>&1; then
+  elif ! sh -c "$build" >/dev/null 2>&1; then
     echo "DOES NOT BUILD: $what"; missed=$((missed + 1))
-  elif ctest --test-dir "$build" --timeout 60 >/dev/null 2>&1; then
+  elif sh -c "$tests" >/dev/null 2>&1; then
     echo "MISSED: $what"; missed=$((missed + 1))
   else
     echo "caught: $what"; caught=$((caught + 1))
@@ -25,6 +27,6 @@ while IFS=$'\t' read -r file script what; do
   restore; file=
 done < "$list"
 rm -f "$backup"
-cmake --build "$build" >/dev/null 2>&1
+sh -c "$build" >/dev/null 2>&1
 echo "$caught of $((caught + missed)) faults caught"
 [ $((caught * 10)) -ge $((9 * (caught + missed))) ]
