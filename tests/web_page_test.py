@@ -11,6 +11,7 @@ with.
 """
 import math
 import os
+import pathlib
 import random
 import re
 import subprocess
@@ -22,6 +23,7 @@ import unittest
 import numpy
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples"))
 import fir_response  # noqa: E402
@@ -314,6 +316,78 @@ class Page(unittest.TestCase):
                 "const done = arguments[0]; axe.run(document).then((r) => done(r.violations.map("
                 "(v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '))))")
             self.assertEqual(violations, [], state)
+
+    def test_the_fixed_point_facts_agree_with_a_direct_computation(self):
+        # The band pass's taps sum to 2.10 in magnitude: a 32-bit accumulator can overflow.
+        for answers, overflow in ((["44100", "B", "3000", "6000", "80", "255"], True),
+                                  (["48000", "L", "12000", "60", "101"], False),
+                                  (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False)):
+            self.type_answers(answers)
+            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
+                file.write(console(answers)[0])
+                file.flush()
+                rate, taps = fir_response.read_coefficient_file(file.name)
+            magnitudes = sum(abs(t) for t in taps)
+            self.assertTrue(self.shown("worst-case-gain").startswith("%.4f " % (magnitudes / 32768)), answers)
+            self.assertEqual(self.shown("full-scale").startswith("a full-scale input can drive"), magnitudes > 32767)
+            bits = self.shown("accumulator-bits")
+            self.assertTrue(bits.startswith("%d bits" % ((32768 * magnitudes).bit_length() + 1)), (answers, bits))
+            self.assertEqual("can overflow" in bits, overflow, answers)
+            self.assertEqual(32768 * magnitudes > 2 ** 31 - 1, overflow, answers)
+            self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / 32768)), answers)
+            alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / 32768
+            self.assertTrue(self.shown("gain-at-half-rate").startswith("%.5f " % alternating), answers)
+            delay = (len(taps) - 1) / 2
+            self.assertTrue(self.shown("delay").startswith("%g samples, %#.4g ms" % (delay, 1000 * delay / rate)),
+                            (answers, self.shown("delay")))
+
+    def test_the_drop_in_file_filters_as_the_example_filter(self):
+        stand_in = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cmsis_stand_in")
+        example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples", "fixed_point_filter.c")
+        chance = random.Random(20)
+        samples = [32767, 0, 0, -32768] + [chance.choice([-32768, 32767, chance.randint(-32768, 32767)])
+                                           for _ in range(300)]
+        for answers, block in ((["48000", "L", "12000", "60", "101"], "32"), (["44100", "B", "3000", "6000", "80", "64"], "7"),
+                               (["8000", "H", "1000", "40", "2"], "32"), (["8000", "L", "1000", "40", "3"], "1")):
+            self.type_answers(answers)
+            size = self.field("How many samples does a call to arm_fir_q15 filter?")
+            size.clear()
+            size.send_keys(block)
+            drop_in = self.browser.execute_script("return window.designModule.cmsisText()")
+            self.assertEqual(self.shown("cmsis-text"), drop_in)
+            taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
+            self.assertEqual(int(taps), max(4, int(answers[-1]) + int(answers[-1]) % 2), answers)
+            with tempfile.TemporaryDirectory() as folder:
+                for name, text in (("filter_coefficients_q15.c", drop_in), ("filter_coefficients.c", console(answers)[0])):
+                    with open(os.path.join(folder, name), "w") as file:
+                        file.write(text)
+                runs = {}
+                for program, sources, flags in (
+                        ("drop_in", ["filter_coefficients_q15.c", os.path.join(stand_in, "arm_fir_q15.c"),
+                                     os.path.join(stand_in, "run_blocks.c")],
+                         ["-I", stand_in, "-DFIR_NUM_TAPS=" + taps, "-DFIR_BLOCK_SIZE=" + block]),
+                        ("example", [example, "filter_coefficients.c"], [])):
+                    subprocess.run(["cc", "-std=c99", "-Wall", "-Werror", "-o", program] + flags + sources,
+                                   cwd=folder, check=True)
+                    runs[program] = subprocess.run([os.path.join(folder, program)], input="".join(
+                        "%d\n" % x for x in samples), capture_output=True, text=True, check=True).stdout
+                self.assertEqual(runs["drop_in"], runs["example"], answers)
+                self.assertEqual(len(runs["drop_in"].split()), len(samples))
+
+    def test_a_link_holds_the_design_refusals_too(self):
+        for answers in (["44100", "B", "300", "3400", "80", "511"], ["48000", "L", "12000", "60 dB", "101"]):
+            entries = self.browser.execute_script("return history.length")
+            self.type_answers(answers)
+            link, text, refusals = self.browser.execute_script(
+                "return [location.hash, document.getElementById('coefficient-text').textContent, "
+                "refusalsShown(window.designModule)]")
+            self.assertEqual(self.browser.execute_script("return history.length"), entries)  # none added
+            self.browser.get("about:blank")
+            self.browser.get(pathlib.Path(PAGE).as_uri() + link)
+            WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+            self.assertEqual(self.shown("coefficient-text"), text, answers)
+            self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
+            self.assertEqual(self.checked_type(), answers[1])
 
     def test_the_labels_are_in_the_page_itself(self):
         with open(PAGE) as page:

@@ -22,12 +22,16 @@ function showCoefficientText(text) {
 }
 
 function downloadCoefficientFile() {
-  const text = document.getElementById("coefficient-text").textContent;
+  downloadText(document.getElementById("coefficient-text").textContent, "filter_coefficients.c");
+}
+
+// Downloads `text` as the file `name`, with the chosen line ends.
+function downloadText(text, name) {
   const crlf = document.getElementById("line-ends").value === "CR LF";
   const blob = new Blob([crlf ? text.replace(/\n/g, "\r\n") : text], { type: "text/x-csrc" });
   const link = document.createElement("a");
   link.href = URL.createObjectURL(blob);
-  link.download = "filter_coefficients.c";
+  link.download = name;
   document.body.append(link);
   link.click();
   link.remove();

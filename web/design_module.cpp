@@ -16,6 +16,8 @@
 #include "frontend/design_filter.h"
 #include "frontend/fixed_point.h"
 #include "frontend/questions.h"
+#include "web/cmsis_file.h"
+#include "web/fixed_point_facts.h"
 #include "web/response_measure.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -25,7 +27,7 @@ namespace {
 // The page's fields, in the console's order; the last is the page's own,
 // for Kaiser's estimate of the length.
 enum Field { SAMPLE_RATE, CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, ATTENUATION, COEFFICIENT_COUNT,
-             TRANSITION_WIDTH, FIELD_COUNT };
+             TRANSITION_WIDTH, BLOCK_SIZE, FIELD_COUNT };
 
 // How a field stands after update().
 enum FieldState {
@@ -44,6 +46,11 @@ constexpr int FIELD_CHUNK = 256;
 constexpr Question TRANSITION_WIDTH_QUESTION = {
     "What transition width do you need? ", "transition width", " of Hz", {1, false}, {0, true}};
 
+// The drop-in file's block size: the samples a call to arm_fir_q15 filters.
+constexpr Question BLOCK_SIZE_QUESTION = {
+    "How many samples does a call to arm_fir_q15 filter? ", "block size", "", {MIN_BLOCK_SIZE, false},
+    {MAX_BLOCK_SIZE, false}};
+
 struct FieldRecord {
     AnswerLine line;
     FieldState state;
@@ -60,6 +67,9 @@ DesignArrays arrays;
 CoefficientText text;
 double gain_db[RESPONSE_POINTS];
 ResponseFigures figures{};
+FixedPointFacts facts{};
+char cmsis_text_buffer[MAX_CMSIS_TEXT];
+std::size_t cmsis_text_length_now = 0;
 DesignBands bands{};
 bool ready = false;
 
@@ -126,6 +136,7 @@ bool check_every_field(FilterType type)
     }
     check(ATTENUATION, ATTENUATION_QUESTION, 0, std::nullopt);
     check(COEFFICIENT_COUNT, COEFFICIENT_COUNT_QUESTION, 0, std::nullopt);
+    check(BLOCK_SIZE, BLOCK_SIZE_QUESTION, 0, std::nullopt);
     return accepted(SAMPLE_RATE) && (band ? accepted(LOWER_CUTOFF) && accepted(UPPER_CUTOFF) : accepted(CUTOFF))
            && accepted(ATTENUATION) && accepted(COEFFICIENT_COUNT);
 }
@@ -189,7 +200,7 @@ EXPORT(field_prompt) const char* field_prompt(int field)
 {
     const Question* questions[FIELD_COUNT] = {
         &SAMPLE_RATE_QUESTION, &LOW_PASS_CUTOFF_QUESTION, &LOWER_CUTOFF_QUESTION, &UPPER_CUTOFF_QUESTION,
-        &ATTENUATION_QUESTION, &COEFFICIENT_COUNT_QUESTION, &TRANSITION_WIDTH_QUESTION};
+        &ATTENUATION_QUESTION, &COEFFICIENT_COUNT_QUESTION, &TRANSITION_WIDTH_QUESTION, &BLOCK_SIZE_QUESTION};
     return questions[field]->prompt;
 }
 
@@ -218,6 +229,11 @@ EXPORT(update) bool update()
     ready = format_coefficient_text(design, arrays.coefficients, text);
     measure_response(design, arrays.coefficients, gain_db, figures);
     bands = design_bands(design);
+    facts = fixed_point_facts(arrays.coefficients, design.number_of_coefficients);
+    cmsis_text_length_now = facts.fits_q15 && accepted(BLOCK_SIZE)
+        ? format_cmsis_file(arrays.coefficients, design.number_of_coefficients, fields[BLOCK_SIZE].value,
+                            cmsis_text_buffer, sizeof cmsis_text_buffer)
+        : 0;
     return ready;
 }
 
@@ -277,3 +293,18 @@ EXPORT(pass_band_high) double pass_band_high() { return in_hz(bands.pass_high); 
 EXPORT(stop_band_count) int stop_band_count() { return bands.stop_count; }
 EXPORT(stop_band_low) double stop_band_low(int i) { return in_hz(bands.stop_low[i]); }
 EXPORT(stop_band_high) double stop_band_high(int i) { return in_hz(bands.stop_high[i]); }
+
+// The fixed-point facts of the written integers (see fixed_point_facts.h).
+EXPORT(worst_case_gain) double worst_case_gain() { return facts.worst_case_gain; }
+EXPORT(overload_db) double overload_db() { return facts.overload_db; }
+EXPORT(accumulator_bits) int accumulator_bits() { return facts.accumulator_bits; }
+EXPORT(fast_sum_can_overflow) bool fast_sum_can_overflow() { return facts.fast_sum_can_overflow; }
+EXPORT(gain_at_zero) double gain_at_zero() { return facts.gain_at_zero; }
+EXPORT(gain_at_half_rate) double gain_at_half_rate() { return facts.gain_at_half_rate; }
+EXPORT(delay_samples) double delay_samples() { return facts.delay_samples; }
+EXPORT(fits_q15) bool fits_q15() { return facts.fits_q15; }
+
+// The drop-in file for arm_fir_q15; empty while the block size is refused
+// or a tap is no 16-bit value.
+EXPORT(cmsis_text) const char* cmsis_text() { return ready ? cmsis_text_buffer : ""; }
+EXPORT(cmsis_text_length) int cmsis_text_length() { return ready ? static_cast<int>(cmsis_text_length_now) : 0; }

@@ -5,7 +5,7 @@
 
 // The module's fields, in the order of its Field enumeration.
 const FIELDS = ["sample-rate", "cutoff", "lower-cutoff", "upper-cutoff", "attenuation",
-                "coefficient-count", "transition-width"];
+                "coefficient-count", "transition-width", "block-size"];
 // How a field stands after update(), in the order of its FieldState.
 const FIELD_STATES = ["accepted", "refused", "blank", "waiting", "unasked"];
 
@@ -67,6 +67,13 @@ async function loadDesignModule() {
       missingStops: exports.missing_stops(),
       kaiserEstimate: exports.kaiser_estimate(),
     }),
+    fixedPointFacts: () => ({
+      worstCaseGain: exports.worst_case_gain(), overloadDb: exports.overload_db(),
+      accumulatorBits: exports.accumulator_bits(), fastSumCanOverflow: exports.fast_sum_can_overflow() !== 0,
+      gainAtZero: exports.gain_at_zero(), gainAtHalfRate: exports.gain_at_half_rate(),
+      delaySamples: exports.delay_samples(), fitsQ15: exports.fits_q15() !== 0,
+    }),
+    cmsisText: () => decoder.decode(bytesAt(exports.cmsis_text(), exports.cmsis_text_length())),
     bands: () => {
       const stops = [];
       for (let i = 0; i < exports.stop_band_count(); i++) {

@@ -31,6 +31,8 @@ const STATUS_PAUSE = 700;
     const figures = module.figures();
     showKaiserEstimate(figures.kaiserEstimate, module.fieldState(4) === "accepted");
     showCoefficientText(designed ? module.coefficientText() : "");
+    showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null);
+    keepDesignInLink();
     document.getElementById("response").classList.toggle("stale", !designed);
     if (designed) {
       const attenuation = Number(document.getElementById("attenuation").value);
@@ -43,11 +45,13 @@ const STATUS_PAUSE = 700;
         reachesHalfRate: key === "B" && Math.max(value("lower-cutoff"), value("upper-cutoff")) === Math.floor(module.sampleRate() / 2),
       });
       document.getElementById("plot").setAttribute("aria-label", describePlot(figures, module.sampleRate()));
+      showFixedPointFacts(module.fixedPointFacts(), module.sampleRate());
     }
     clearTimeout(statusTimer);
     statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
   };
   labelForm(module);
+  readDesignFromLink();
   const form = document.getElementById("answers");
   form.addEventListener("input", update);
   form.addEventListener("change", (event) => {
@@ -62,6 +66,9 @@ const STATUS_PAUSE = 700;
   }));
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
   document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
+  document.getElementById("download-cmsis").addEventListener("click", downloadCmsisFile);
+  document.getElementById("copy-link").addEventListener("click", copyDesignLink);
+  document.getElementById("block-size").addEventListener("input", update);
   update();
   window.designModule = module;  // for the tests, which check it against the console tool
   window.responsePlot = plot;

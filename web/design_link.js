@@ -1,0 +1,47 @@
+// A link that holds the design: every answer, accepted or refused, lives in
+// the page's address after "#", kept up to date without adding history
+// entries, and read back when the page is opened with one (from disk too).
+"use strict";
+
+// The address's names for the fields, in the order of FIELDS, and the type.
+const LINK_NAMES = ["rate", "cutoff", "lower", "upper", "attenuation", "taps", "width", "block"];
+
+function designLink() {
+  const parts = FIELDS.map((id, field) =>
+    `${LINK_NAMES[field]}=${encodeURIComponent(document.getElementById(id).value)}`);
+  parts.splice(1, 0, `type=${document.querySelector("input[name=filter-type]:checked").value}`);
+  return "#" + parts.join("&");
+}
+
+function keepDesignInLink() {
+  history.replaceState(null, "", designLink());
+}
+
+// Puts the answers of the address into the form, if it holds any.
+function readDesignFromLink() {
+  if (location.hash.length < 2) return;
+  for (const part of location.hash.slice(1).split("&")) {
+    const at = part.indexOf("=");
+    const name = at < 0 ? part : part.slice(0, at);
+    let value = "";
+    try {
+      value = decodeURIComponent(part.slice(at + 1));
+    } catch (error) {
+      continue;  // not a value this page wrote
+    }
+    const field = LINK_NAMES.indexOf(name);
+    if (field >= 0) document.getElementById(FIELDS[field]).value = value;
+    const radio = name === "type" && /^[LHB]$/.test(value) && document.querySelector(`input[name=filter-type][value=${value}]`);
+    if (radio) radio.checked = true;
+  }
+}
+
+async function copyDesignLink() {
+  const status = document.getElementById("link-status");
+  try {
+    await navigator.clipboard.writeText(location.href);
+    status.textContent = "Copied.";
+  } catch (error) {
+    status.textContent = "The browser did not allow copying: the link is the page's address.";
+  }
+}
