@@ -337,6 +337,10 @@ class Page(unittest.TestCase):
             self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / 32768)), answers)
             alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / 32768
             self.assertTrue(self.shown("gain-at-half-rate").startswith("%.5f " % alternating), answers)
+            impulse, step = self.browser.execute_script(
+                "const r = window.designModule.timeResponses(); return [Array.from(r.impulse), Array.from(r.step)]")
+            self.assertEqual(impulse, [t / 32768 for t in taps], answers)
+            self.assertEqual(step, list(numpy.cumsum(numpy.array(taps) / 32768)), answers)
             delay = (len(taps) - 1) / 2
             self.assertTrue(self.shown("delay").startswith("%g samples, %#.4g ms" % (delay, 1000 * delay / rate)),
                             (answers, self.shown("delay")))
@@ -388,6 +392,28 @@ class Page(unittest.TestCase):
             self.assertEqual(self.shown("coefficient-text"), text, answers)
             self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
             self.assertEqual(self.checked_type(), answers[1])
+
+    def test_the_shortest_length_is_found_on_the_integers_and_used(self):
+        width = self.field("What transition width do you need?")
+        wait = lambda: WebDriverWait(self.browser, 20).until(  # noqa: E731
+            lambda b: not self.shown("shortest-length").startswith("searching"))
+        self.type_answers(["48000", "B", "3000", "6000", "80", "101"])
+        width.clear()
+        width.send_keys("600")
+        wait()
+        self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
+        self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
+        answers = ["48000", "L", "12000", "60", "101"]
+        self.type_answers(answers)
+        width.clear()
+        width.send_keys("1000")
+        wait()
+        self.assertTrue(self.shown("shortest-length").startswith("191 taps: their integers reach 60.02 dB"),
+                        self.shown("shortest-length"))
+        self.browser.find_element(By.ID, "use-shortest").click()
+        self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])
+        width.clear()
+        width.send_keys(" ", Keys.BACKSPACE)
 
     def test_the_labels_are_in_the_page_itself(self):
         with open(PAGE) as page:

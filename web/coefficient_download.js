@@ -7,8 +7,8 @@
 // screenful does.
 const LINES_A_BLOCK = 64;
 
-function showCoefficientText(text) {
-  const shown = document.getElementById("coefficient-text");
+// Shows a file's text in `shown` in blocks of LINES_A_BLOCK lines.
+function showTextInBlocks(shown, text) {
   const lines = text.split(/(?<=\n)/);
   const blocks = [];
   for (let at = 0; at < lines.length; at += LINES_A_BLOCK) {
@@ -18,6 +18,10 @@ function showCoefficientText(text) {
     blocks.push(block);
   }
   shown.replaceChildren(...blocks);
+}
+
+function showCoefficientText(text) {
+  showTextInBlocks(document.getElementById("coefficient-text"), text);
   document.getElementById("download").disabled = text === "";
 }
 

@@ -18,6 +18,7 @@
 #include "frontend/questions.h"
 #include "web/cmsis_file.h"
 #include "web/fixed_point_facts.h"
+#include "web/length_search.h"
 #include "web/response_measure.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -294,6 +295,25 @@ EXPORT(stop_band_count) int stop_band_count() { return bands.stop_count; }
 EXPORT(stop_band_low) double stop_band_low(int i) { return in_hz(bands.stop_low[i]); }
 EXPORT(stop_band_high) double stop_band_high(int i) { return in_hz(bands.stop_high[i]); }
 
+// The impulse and step responses of the written integers, as the filter
+// gives them to a full-scale impulse and step: tap / 32768 and the running
+// sum of that, a sample each.
+double impulse_values[MAX_COEFFICIENTS];
+double step_values[MAX_COEFFICIENTS];
+
+EXPORT(impulse_response) const double* impulse_response()
+{
+    double sum = 0;
+    for (int i = 0; ready && i < design.number_of_coefficients; ++i) {
+        impulse_values[i] = arrays.coefficients[i] / 32768.0;
+        sum += impulse_values[i];
+        step_values[i] = sum;
+    }
+    return impulse_values;
+}
+EXPORT(step_response) const double* step_response() { return step_values; }
+EXPORT(response_length) int response_length() { return ready ? design.number_of_coefficients : 0; }
+
 // The fixed-point facts of the written integers (see fixed_point_facts.h).
 EXPORT(worst_case_gain) double worst_case_gain() { return facts.worst_case_gain; }
 EXPORT(overload_db) double overload_db() { return facts.overload_db; }
@@ -308,3 +328,50 @@ EXPORT(fits_q15) bool fits_q15() { return facts.fits_q15; }
 // or a tap is no 16-bit value.
 EXPORT(cmsis_text) const char* cmsis_text() { return ready ? cmsis_text_buffer : ""; }
 EXPORT(cmsis_text_length) int cmsis_text_length() { return ready ? static_cast<int>(cmsis_text_length_now) : 0; }
+
+// The search for the shortest length whose integers reach the attenuation
+// over stop bands half the typed transition width beyond each edge. It
+// has its own arrays, so that the shown design stays as it is.
+DesignArrays search_arrays;
+LengthSearchState search_state;
+
+// Starts the search for the answers as they stand; false, starting nothing,
+// until every answer but the number of coefficients is accepted and the
+// transition width leaves a stop band.
+EXPORT(search_start) bool search_start()
+{
+    const FilterType type = *filter_type_of_key(filter_key);
+    check_every_field(type);
+    const bool band = type == FilterType::BandPass;
+    if (!accepted(SAMPLE_RATE) || !accepted(ATTENUATION) || !accepted(TRANSITION_WIDTH)
+        || !(band ? accepted(LOWER_CUTOFF) && accepted(UPPER_CUTOFF) : accepted(CUTOFF))) {
+        return false;
+    }
+    FilterDesign answers{};
+    answers.sample_rate = fields[SAMPLE_RATE].value;
+    answers.filter_type = filter_key;
+    answers.lower_cutoff = band ? fields[LOWER_CUTOFF].value : 0;
+    answers.upper_cutoff = band ? fields[UPPER_CUTOFF].value : 0;
+    answers.cutoff = band ? 0 : fields[CUTOFF].value;
+    answers.stop_band_attenuation = fields[ATTENUATION].value;
+    answers.number_of_coefficients = MAX_COEFFICIENTS;
+    derive_design_values(answers, type);
+    const double width = static_cast<double>(fields[TRANSITION_WIDTH].value) / answers.sample_rate;
+    if (bands_for_width(answers, width).stop_count == 0) {
+        return false;
+    }
+    start_length_search(search_state, answers, type, width);
+    return true;
+}
+
+// Goes on for at most `lengths` lengths; true once the result is final.
+EXPORT(search_continue) bool search_continue(int lengths)
+{
+    return continue_length_search(search_state, lengths, search_arrays);
+}
+
+EXPORT(search_progress) int search_progress() { return search_state.next_count; }
+EXPORT(search_shortest) int search_shortest() { return search_state.result.shortest; }
+EXPORT(search_shortest_attenuation) double search_shortest_attenuation() { return search_state.result.shortest_attenuation; }
+EXPORT(search_best) int search_best() { return search_state.result.best; }
+EXPORT(search_best_attenuation) double search_best_attenuation() { return search_state.result.best_attenuation; }

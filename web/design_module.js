@@ -73,6 +73,20 @@ async function loadDesignModule() {
       gainAtZero: exports.gain_at_zero(), gainAtHalfRate: exports.gain_at_half_rate(),
       delaySamples: exports.delay_samples(), fitsQ15: exports.fits_q15() !== 0,
     }),
+    // The impulse and step responses of the integers, a value a sample.
+    timeResponses: () => {
+      const impulse = new Float64Array(exports.memory.buffer, exports.impulse_response(), exports.response_length());
+      const step = new Float64Array(exports.memory.buffer, exports.step_response(), exports.response_length());
+      return { impulse: impulse.slice(), step: step.slice() };
+    },
+    // The search for the shortest length, a few lengths a call.
+    searchStart: () => exports.search_start() !== 0,
+    searchContinue: (lengths) => exports.search_continue(lengths) !== 0,
+    searchProgress: () => exports.search_progress(),
+    searchResult: () => ({
+      shortest: exports.search_shortest(), shortestAttenuation: exports.search_shortest_attenuation(),
+      best: exports.search_best(), bestAttenuation: exports.search_best_attenuation(),
+    }),
     cmsisText: () => decoder.decode(bytesAt(exports.cmsis_text(), exports.cmsis_text_length())),
     bands: () => {
       const stops = [];

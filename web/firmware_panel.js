@@ -22,9 +22,9 @@ function showFixedPointFacts(facts, sampleRate) {
 
 // The drop-in file, or why there is none.
 function showCmsisText(text, facts) {
-  document.getElementById("cmsis-text").textContent = text !== "" ? text
+  showTextInBlocks(document.getElementById("cmsis-text"), text !== "" ? text
     : facts && !facts.fitsQ15 ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array."
-    : "";
+    : "");
   document.getElementById("download-cmsis").disabled = text === "";
 }
 

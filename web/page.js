@@ -18,7 +18,10 @@ const STATUS_PAUSE = 700;
     return;
   }
   const plot = createPlot(document.getElementById("plot"));
+  const impulsePlot = createTimePlot(document.getElementById("impulse-plot"), "impulse response");
+  const stepPlot = createTimePlot(document.getElementById("step-plot"), "step response");
   let statusTimer = 0;
+  let laterTimer = 0;
   const speak = (designed, figures) => {
     const refusals = refusalsShown(module);
     document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
@@ -31,8 +34,6 @@ const STATUS_PAUSE = 700;
     const figures = module.figures();
     showKaiserEstimate(figures.kaiserEstimate, module.fieldState(4) === "accepted");
     showCoefficientText(designed ? module.coefficientText() : "");
-    showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null);
-    keepDesignInLink();
     document.getElementById("response").classList.toggle("stale", !designed);
     if (designed) {
       const attenuation = Number(document.getElementById("attenuation").value);
@@ -45,8 +46,21 @@ const STATUS_PAUSE = 700;
         reachesHalfRate: key === "B" && Math.max(value("lower-cutoff"), value("upper-cutoff")) === Math.floor(module.sampleRate() / 2),
       });
       document.getElementById("plot").setAttribute("aria-label", describePlot(figures, module.sampleRate()));
-      showFixedPointFacts(module.fixedPointFacts(), module.sampleRate());
     }
+    // What lies below the first screen comes a moment later, after the
+    // response and the file are drawn.
+    clearTimeout(laterTimer);
+    laterTimer = setTimeout(() => {
+      showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null);
+      if (designed) {
+        showFixedPointFacts(module.fixedPointFacts(), module.sampleRate());
+        const responses = module.timeResponses();
+        impulsePlot.show(responses.impulse);
+        stepPlot.show(responses.step);
+      }
+      keepDesignInLink();
+      searchShortestLength(module);
+    }, 0);
     clearTimeout(statusTimer);
     statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
   };
@@ -67,6 +81,7 @@ const STATUS_PAUSE = 700;
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
   document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
   document.getElementById("download-cmsis").addEventListener("click", downloadCmsisFile);
+  document.getElementById("use-shortest").addEventListener("click", () => useShortestLength(update));
   document.getElementById("copy-link").addEventListener("click", copyDesignLink);
   document.getElementById("block-size").addEventListener("input", update);
   update();

@@ -27,8 +27,9 @@ double twiddle_sin[SPECTRUM_SIZE / 2];
 bool twiddles_ready = false;
 double gains[RESPONSE_POINTS];
 
-// Iterative radix-2 transform of real_part / imaginary_part, in place.
-void transform()
+// Iterative radix-2 transform of the first `size` entries of real_part /
+// imaginary_part, in place; `size` a power of two up to SPECTRUM_SIZE.
+void transform(int size = SPECTRUM_SIZE)
 {
     if (!twiddles_ready) {
         for (int k = 0; k < SPECTRUM_SIZE / 2; ++k) {
@@ -37,8 +38,8 @@ void transform()
         }
         twiddles_ready = true;
     }
-    for (int i = 1, j = 0; i < SPECTRUM_SIZE; ++i) {
-        int bit = SPECTRUM_SIZE >> 1;
+    for (int i = 1, j = 0; i < size; ++i) {
+        int bit = size >> 1;
         for (; (j & bit) != 0; bit >>= 1) {
             j ^= bit;
         }
@@ -48,10 +49,10 @@ void transform()
             std::swap(imaginary_part[i], imaginary_part[j]);
         }
     }
-    for (int size = 2; size <= SPECTRUM_SIZE; size <<= 1) {
-        const int half = size >> 1;
-        const int step = SPECTRUM_SIZE / size;
-        for (int start = 0; start < SPECTRUM_SIZE; start += size) {
+    for (int length = 2; length <= size; length <<= 1) {
+        const int half = length >> 1;
+        const int step = SPECTRUM_SIZE / length;
+        for (int start = 0; start < size; start += length) {
             for (int k = 0; k < half; ++k) {
                 const double wr = twiddle_cos[k * step];
                 const double wi = twiddle_sin[k * step];
@@ -172,9 +173,13 @@ double crossing(const Coefficients& coefficients, int count, double edge, int pa
 
 DesignBands design_bands(const FilterDesign& design)
 {
+    return bands_for_width(design, (design.stop_band_attenuation - 7.95) / (14.36 * (design.number_of_coefficients - 1)));
+}
+
+DesignBands bands_for_width(const FilterDesign& design, double width)
+{
     const double low = std::fmin(design.lower_edge, design.upper_edge);
     const double high = std::fmax(design.lower_edge, design.upper_edge);
-    const double width = (design.stop_band_attenuation - 7.95) / (14.36 * (design.number_of_coefficients - 1));
     const double half = width > 0 ? width / 2 : 0;
     DesignBands bands{low > 0 ? low + half : 0, high < 0.5 ? high - half : 0.5, 0, {}, {}, 0};
     if (width > 0 && low > 0) {
@@ -222,10 +227,11 @@ double exact_gain(const Coefficients& coefficients, int count, double f)
     return std::fabs(constant + x * b1 - b2) / Q15;
 }
 
-void measure_response(const FilterDesign& design, const Coefficients& coefficients,
-                      double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
+namespace {
+
+// The gains of the spectrum of coefficients[0 .. count - 1] into `gains`.
+void compute_spectrum(const Coefficients& coefficients, int count)
 {
-    const int count = design.number_of_coefficients;
     for (int i = 0; i < SPECTRUM_SIZE; ++i) {
         real_part[i] = i < count ? coefficients[i] / Q15 : 0.0;
         imaginary_part[i] = 0.0;
@@ -233,14 +239,75 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
     transform();
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
         gains[k] = std::hypot(real_part[k], imaginary_part[k]);
-        gain_db[k] = to_db(gains[k]);
     }
+}
 
-    const DesignBands bands = design_bands(design);
+// The greatest gain over the stop bands, from the spectrum in `gains`.
+double worst_stop_gain(const Coefficients& coefficients, int count, const DesignBands& bands)
+{
     double worst = 0;
     for (int i = 0; i < bands.stop_count; ++i) {
         worst = std::fmax(worst, greatest_gain(coefficients, count, bands.stop_low[i], bands.stop_high[i]));
     }
+    return worst;
+}
+
+}  // namespace
+
+double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands)
+{
+    compute_spectrum(coefficients, count);
+    return -to_db(worst_stop_gain(coefficients, count, bands));
+}
+
+BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands)
+{
+    compute_spectrum(coefficients, count);
+    const double middle = (bands.pass_low + bands.pass_high) / 2;
+    return {bands.stop_count > 0 ? worst_stop_gain(coefficients, count, bands) : 0.0,
+            bands.pass_low < bands.pass_high ? least_gain(coefficients, count, bands.pass_low, bands.pass_high)
+                                             : exact_gain(coefficients, count, middle)};
+}
+
+BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands)
+{
+    int size = 64;
+    while (size < 2 * count && size < SPECTRUM_SIZE) {
+        size <<= 1;
+    }
+    for (int i = 0; i < size; ++i) {
+        real_part[i] = i < count ? coefficients[i] / Q15 : 0.0;
+        imaginary_part[i] = 0.0;
+    }
+    transform(size);
+    BandGains sampled{0.0, HUGE_VAL};
+    const auto within = [](double f, double low, double high) { return f >= low && f <= high; };
+    for (int k = 0; k <= size / 2; ++k) {
+        const double f = static_cast<double>(k) / size;
+        const double gain = std::hypot(real_part[k], imaginary_part[k]);
+        for (int i = 0; i < bands.stop_count; ++i) {
+            if (within(f, bands.stop_low[i], bands.stop_high[i])) {
+                sampled.stop_worst = std::fmax(sampled.stop_worst, gain);
+            }
+        }
+        if (within(f, bands.pass_low, bands.pass_high)) {
+            sampled.pass_least = std::fmin(sampled.pass_least, gain);
+        }
+    }
+    return sampled;
+}
+
+void measure_response(const FilterDesign& design, const Coefficients& coefficients,
+                      double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
+{
+    const int count = design.number_of_coefficients;
+    compute_spectrum(coefficients, count);
+    for (int k = 0; k < RESPONSE_POINTS; ++k) {
+        gain_db[k] = to_db(gains[k]);
+    }
+
+    const DesignBands bands = design_bands(design);
+    const double worst = worst_stop_gain(coefficients, count, bands);
     figures.achieved_attenuation = bands.stop_count > 0 ? -to_db(worst) : NOT_A_FIGURE;
     const bool has_pass_band = bands.pass_low < bands.pass_high;
     figures.pass_lowest = has_pass_band ? to_db(least_gain(coefficients, count, bands.pass_low, bands.pass_high))

@@ -46,6 +46,32 @@ struct ResponseFigures {
 // where an edge plus half the width passes half the sample rate.
 DesignBands design_bands(const FilterDesign& design);
 
+// The same bands for a transition width of `width` cycles per sample.
+DesignBands bands_for_width(const FilterDesign& design, double width);
+
+// The least loss in dB over the stop bands of coefficients[0 .. count - 1],
+// measured as the page measures the achieved attenuation: every bin of the
+// spectrum, the bands' edges exactly and the worst side lobes searched
+// between the bins. +inf (or 240 dB and more) where the gain is 0.
+double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands);
+
+// The greatest gain over the stop bands and the least over the pass band
+// (at its middle where the band has no width), as fractions.
+struct BandGains {
+    double stop_worst;
+    double pass_least;
+};
+
+// Measured as stop_band_attenuation measures, and the pass band over every
+// bin and its edges exactly.
+BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands);
+
+// Sampled cheaply at the bins of a spectrum of at least 2 points a side lobe
+// (each one a bin of the full spectrum too): the greatest stop-band gain
+// found can only be below the measured one, the least pass-band gain above.
+// No stop band: 0; no pass-band bin: +inf.
+BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands);
+
 // |H(f)| of coefficients[0 .. N - 1] / 32768 at f cycles per sample,
 // summed exactly (the table is symmetric: a cosine series).
 double exact_gain(const Coefficients& coefficients, int count, double f);

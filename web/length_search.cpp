@@ -1,0 +1,127 @@
+#include "web/length_search.h"
+
+#include <cmath>
+
+#include "frontend/design_derivation.h"
+#include "web/response_measure.h"
+
+namespace {
+
+constexpr int SHORTEST = 2;
+// A sampled gain beyond the needed one by this factor rules a length out:
+// the samples are bins of the full measurement, and the margin covers the
+// rounding by which two spectra of different sizes differ.
+constexpr double CLEAR_MARGIN = 1 + 1e-9;
+
+// An upper bound on each length's attenuation, from its sampled gains;
+// -inf once a length is measured in full or cannot pass its pass band.
+double attenuation_bound[MAX_COEFFICIENTS + 1];
+
+double to_db(double gain)
+{
+    return 20 * std::log10(gain > 1e-12 ? gain : 1e-12);
+}
+
+// Designs `count` taps into arrays.coefficients and returns its bands.
+DesignBands design_length(FilterDesign& design, FilterType type, double width, int count, DesignArrays& arrays)
+{
+    design.number_of_coefficients = count;
+    derive_design_values(design, type);
+    design_filter(design, arrays);
+    return bands_for_width(design, width);
+}
+
+// The attenuation a length reaches, or -inf when its pass band falls below
+// PASS_BAND_LEAST_DB, so that a filter that passes nothing never counts.
+double reached(const BandGains& gains)
+{
+    return to_db(gains.pass_least) < PASS_BAND_LEAST_DB ? -HUGE_VAL : -to_db(gains.stop_worst);
+}
+
+// Keeps a measured length if it is the best so far (the shorter of equals)
+// and takes it out of the bounds.
+void note_measured(LengthSearch& search, int count, double attenuation)
+{
+    if (attenuation > search.best_attenuation || (attenuation == search.best_attenuation && count < search.best)) {
+        search.best = count;
+        search.best_attenuation = attenuation;
+    }
+    attenuation_bound[count] = -HUGE_VAL;
+}
+
+}  // namespace
+
+double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays)
+{
+    const DesignBands bands = design_length(design, type, width, count, arrays);
+    return reached(measure_band_gains(arrays.coefficients, count, bands));
+}
+
+void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width)
+{
+    state.design = design;
+    state.type = type;
+    state.width = width;
+    state.needed = std::pow(10.0, -design.stop_band_attenuation / 20.0);
+    state.pass_needed = std::pow(10.0, PASS_BAND_LEAST_DB / 20.0);
+    state.next_count = SHORTEST;
+    state.ranking = false;
+    state.done = false;
+    state.result = {0, 0, 0, -HUGE_VAL, 0};
+}
+
+bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays)
+{
+    LengthSearch& search = state.result;
+    // First every length in order, ruled out by its sampled gains or measured.
+    for (; !state.ranking && !state.done && lengths > 0; --lengths) {
+        const int count = state.next_count++;
+        if (count > MAX_COEFFICIENTS) {
+            state.ranking = true;
+            break;
+        }
+        const DesignBands bands = design_length(state.design, state.type, state.width, count, arrays);
+        const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands);
+        const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
+        attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
+        if (!passes || sampled.stop_worst > state.needed * CLEAR_MARGIN) {
+            continue;
+        }
+        ++search.measured;
+        const double attenuation = reached(measure_band_gains(arrays.coefficients, count, bands));
+        if (attenuation >= state.design.stop_band_attenuation) {
+            search.shortest = count;
+            search.shortest_attenuation = attenuation;
+            state.done = true;
+        } else {
+            note_measured(search, count, attenuation);
+        }
+    }
+    // None reaches it: the other lengths in order of what they may reach,
+    // until none left may reach the best measured.
+    for (; state.ranking && !state.done && lengths > 0; --lengths) {
+        int next = SHORTEST;
+        for (int count = SHORTEST; count <= MAX_COEFFICIENTS; ++count) {
+            if (attenuation_bound[count] > attenuation_bound[next]) {
+                next = count;
+            }
+        }
+        if (attenuation_bound[next] == -HUGE_VAL || attenuation_bound[next] < search.best_attenuation
+            || (attenuation_bound[next] == search.best_attenuation && next > search.best)) {
+            state.done = true;
+            break;
+        }
+        ++search.measured;
+        note_measured(search, next, attenuation_for_length(state.design, state.type, state.width, next, arrays));
+    }
+    return state.done;
+}
+
+LengthSearch shortest_length(FilterDesign design, FilterType type, double width, DesignArrays& arrays)
+{
+    LengthSearchState state{};
+    start_length_search(state, design, type, width);
+    while (!continue_length_search(state, MAX_COEFFICIENTS, arrays)) {
+    }
+    return state.result;
+}
