@@ -117,7 +117,7 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
     return state.done;
 }
 
-LengthSearch shortest_length(FilterDesign design, FilterType type, double width, DesignArrays& arrays)
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays)
 {
     LengthSearchState state{};
     start_length_search(state, design, type, width);

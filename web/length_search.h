@@ -25,7 +25,7 @@ struct LengthSearch {
 
 // `design` holds the answers (any number of coefficients); `width` is the
 // transition width in cycles per sample, above 0. Uses `arrays` as scratch.
-LengthSearch shortest_length(FilterDesign design, FilterType type, double width, DesignArrays& arrays);
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays);
 
 // The same search a few lengths at a time, so that a page can go on between
 // the pieces: start it, then continue it until it says it is done.
