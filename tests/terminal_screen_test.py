@@ -106,13 +106,14 @@ def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None
                     set_width(master, resize_at[2])
                 os.write(master, key.encode())
                 time.sleep(0.003)
-        for _ in range(1000):  # ten seconds
-            ended, status = os.waitpid(pid, os.WNOHANG)
-            if ended:
-                break
-            while select.select([master], [], [], 0.01)[0] and read_some(master, output):
-                pass
-        assert ended, "the program did not end"
+        deadline = time.monotonic() + 10
+        while not (ended := os.waitpid(pid, os.WNOHANG))[0] and time.monotonic() < deadline:
+            # Its output, until the terminal closes; then only its end (a
+            # sanitizer's checks at exit take a while).
+            if not (select.select([master], [], [], 0.01)[0] and read_some(master, output)):
+                time.sleep(0.01)
+        assert ended[0], "the program did not end"
+        status = ended[1]
         pid = 0
         while select.select([master], [], [], 0.1)[0] and read_some(master, output):
             pass
