@@ -158,25 +158,26 @@ def piped_file(answers):
 
 
 # Width, TERM, the keys of each answer, the answers a reader must see, and a resize.
+# Every prompt wraps at 20 columns, some more than once; these answers fill
+# rows to the last column and run on, and each editing key takes them back
+# across rows.
+WRAPPING = (["8000", "L", "9999999999" + CTRL_U + "1000", "000006" + BS * 2 + "060",
+             "123456789012345" + CTRL_W + "10 1" + CTRL_W + CTRL_W + "101"], ["8000", "L", "1000", "0000060", "101"])
+# The first answer fills a 33-column row to its last column, then is taken back.
+FILLED_ROW = ([BS + "480" + BS * 4 + "8000", "l", "1000", "40", "3"], ["8000", "L", "1000", "40", "3"])
+
 CASES = [
     (66, "xterm", ["48000", "L", "12000", "60", "101" + BS * 3 + "5"], ["48000", "L", "12000", "60", "5"], None),
     (65, "xterm", ["48000", "L", "12000", "60", "1" + BS + "2"], ["48000", "L", "12000", "60", "2"], None),
-    # The first answer fills the row to its last column, then is taken back.
-    (33, "xterm", [BS + "480" + BS * 4 + "8000", "l", "1000", "40", "3"], ["8000", "L", "1000", "40", "3"], None),
+    (33, "xterm", *FILLED_ROW, None),
     (31, "xterm", ["48" + CTRL_W + "8000", "h", "999" + BS + BS + "9", "40", "3"],
      ["8000", "H", "99", "40", "3"], None),
-    # Every prompt wraps, some more than once; answers fill rows to the last
-    # column and run on, and each editing key takes them back across rows.
-    (20, "xterm", ["8000", "L", "9999999999" + CTRL_U + "1000", "000006" + BS * 2 + "060",
-                   "123456789012345" + CTRL_W + "10 1" + CTRL_W + CTRL_W + "101"],
-     ["8000", "L", "1000", "0000060", "101"], None),
+    (20, "xterm", *WRAPPING, None),
     (22, "xterm", ["16000", "L", "123456789012345" + CTRL_U + "1", "40", "2049" + BS * 4 + "7"],
      ["16000", "L", "1", "40", "7"], None),
     # A terminal that cannot move its cursor: the question again on a fresh line.
-    (33, "dumb", ["480" + BS * 3 + "8000", "l", "1000", "40", "3"], ["8000", "L", "1000", "40", "3"], None),
-    (20, "", ["8000", "L", "9999999999" + CTRL_U + "1000", "000006" + BS * 2 + "060",
-              "123456789012345" + CTRL_W + "10 1" + CTRL_W + CTRL_W + "101"],
-     ["8000", "L", "1000", "0000060", "101"], None),
+    (33, "dumb", *FILLED_ROW, None),
+    (20, "", *WRAPPING, None),
     # Narrowed under a typed answer, which then fills more than a row.
     (80, "xterm", ["8000", "L", "1000", "40", "12345678901" + BS * 11 + "3"], ["8000", "L", "1000", "40", "3"],
      (4, 11, 66)),

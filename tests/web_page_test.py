@@ -50,6 +50,14 @@ def console(answers):
             return file.read(), run.stderr.decode()
 
 
+def console_taps(answers):
+    """(sample rate, coefficients) of the console tool's file for answers."""
+    with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
+        file.write(console(answers)[0])
+        file.flush()
+        return fir_response.read_coefficient_file(file.name)
+
+
 def random_design(chance):
     """Answers of a design in range: every type, edges at the limits, odd and even N."""
     rate = chance.choice([2, 3, 8000, 44100, 48000, 96000, 192000, 2147483647, chance.randint(2, 400000)])
@@ -162,10 +170,7 @@ class Page(unittest.TestCase):
                         ["8001", "H", "1000", "40", "31"], ["44100", "B", "300", "3400", "80", "511"]):
             self.type_answers(answers)
             shown = float(self.shown("achieved-attenuation").split()[0])
-            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
-                file.write(console(answers)[0])
-                file.flush()
-                rate, taps = fir_response.read_coefficient_file(file.name)
+            rate, taps = console_taps(answers)
             q15 = numpy.array(taps) / fir_response.Q15
             spectrum = numpy.abs(numpy.fft.rfft(q15, 1 << 20))
             _, stops = fir_response.bands(answers[1], [int(e) for e in answers[2:-2]], rate,
@@ -260,10 +265,7 @@ class Page(unittest.TestCase):
             self.type_answers(answers)
             for element, text in texts.items():
                 self.assertIn(text, self.shown(element), answers)
-            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
-                file.write(console(answers)[0])
-                file.flush()
-                rate, taps = fir_response.read_coefficient_file(file.name)
+            rate, taps = console_taps(answers)
             self.assertTrue(self.shown("taps-at-zero").startswith("%d of %d" % (taps.count(0), len(taps))), answers)
             if not any(taps):
                 continue
@@ -323,10 +325,7 @@ class Page(unittest.TestCase):
                                   (["48000", "L", "12000", "60", "101"], False),
                                   (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False)):
             self.type_answers(answers)
-            with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
-                file.write(console(answers)[0])
-                file.flush()
-                rate, taps = fir_response.read_coefficient_file(file.name)
+            rate, taps = console_taps(answers)
             magnitudes = sum(abs(t) for t in taps)
             self.assertTrue(self.shown("worst-case-gain").startswith("%.4f " % (magnitudes / 32768)), answers)
             self.assertEqual(self.shown("full-scale").startswith("a full-scale input can drive"), magnitudes > 32767)

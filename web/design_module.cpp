@@ -142,21 +142,23 @@ bool check_every_field(FilterType type)
            && accepted(ATTENUATION) && accepted(COEFFICIENT_COUNT);
 }
 
-// The record as the dialogue leaves it for these answers.
-void fill_design(FilterType type)
+// The record as the dialogue leaves it for these answers, with `count`
+// coefficients.
+FilterDesign answered_design(FilterType type, std::int32_t count)
 {
-    design = FilterDesign{};
-    design.sample_rate = fields[SAMPLE_RATE].value;
-    design.filter_type = filter_key;
+    FilterDesign answered{};
+    answered.sample_rate = fields[SAMPLE_RATE].value;
+    answered.filter_type = filter_key;
     if (type == FilterType::BandPass) {
-        design.lower_cutoff = fields[LOWER_CUTOFF].value;
-        design.upper_cutoff = fields[UPPER_CUTOFF].value;
+        answered.lower_cutoff = fields[LOWER_CUTOFF].value;
+        answered.upper_cutoff = fields[UPPER_CUTOFF].value;
     } else {
-        design.cutoff = fields[CUTOFF].value;
+        answered.cutoff = fields[CUTOFF].value;
     }
-    design.stop_band_attenuation = fields[ATTENUATION].value;
-    design.number_of_coefficients = fields[COEFFICIENT_COUNT].value;
-    derive_design_values(design, type);
+    answered.stop_band_attenuation = fields[ATTENUATION].value;
+    answered.number_of_coefficients = count;
+    derive_design_values(answered, type);
+    return answered;
 }
 
 double in_hz(double cycles_per_sample)
@@ -225,7 +227,7 @@ EXPORT(update) bool update()
     if (!ready) {
         return false;
     }
-    fill_design(type);
+    design = answered_design(type, fields[COEFFICIENT_COUNT].value);
     design_filter(design, arrays);
     ready = format_coefficient_text(design, arrays.coefficients, text);
     measure_response(design, arrays.coefficients, gain_db, figures);
@@ -347,15 +349,7 @@ EXPORT(search_start) bool search_start()
         || !(band ? accepted(LOWER_CUTOFF) && accepted(UPPER_CUTOFF) : accepted(CUTOFF))) {
         return false;
     }
-    FilterDesign answers{};
-    answers.sample_rate = fields[SAMPLE_RATE].value;
-    answers.filter_type = filter_key;
-    answers.lower_cutoff = band ? fields[LOWER_CUTOFF].value : 0;
-    answers.upper_cutoff = band ? fields[UPPER_CUTOFF].value : 0;
-    answers.cutoff = band ? 0 : fields[CUTOFF].value;
-    answers.stop_band_attenuation = fields[ATTENUATION].value;
-    answers.number_of_coefficients = MAX_COEFFICIENTS;
-    derive_design_values(answers, type);
+    const FilterDesign answers = answered_design(type, MAX_COEFFICIENTS);
     const double width = static_cast<double>(fields[TRANSITION_WIDTH].value) / answers.sample_rate;
     if (bands_for_width(answers, width).stop_count == 0) {
         return false;

@@ -29,7 +29,7 @@ double gains[RESPONSE_POINTS];
 
 // Iterative radix-2 transform of the first `size` entries of real_part /
 // imaginary_part, in place; `size` a power of two up to SPECTRUM_SIZE.
-void transform(int size = SPECTRUM_SIZE)
+void transform(int size)
 {
     if (!twiddles_ready) {
         for (int k = 0; k < SPECTRUM_SIZE / 2; ++k) {
@@ -229,14 +229,21 @@ double exact_gain(const Coefficients& coefficients, int count, double f)
 
 namespace {
 
-// The gains of the spectrum of coefficients[0 .. count - 1] into `gains`.
-void compute_spectrum(const Coefficients& coefficients, int count)
+// The `size`-point transform of coefficients[0 .. count - 1] / 2^15 into
+// real_part and imaginary_part.
+void transform_taps(const Coefficients& coefficients, int count, int size)
 {
-    for (int i = 0; i < SPECTRUM_SIZE; ++i) {
+    for (int i = 0; i < size; ++i) {
         real_part[i] = i < count ? coefficients[i] / Q15 : 0.0;
         imaginary_part[i] = 0.0;
     }
-    transform();
+    transform(size);
+}
+
+// The gains of the spectrum of coefficients[0 .. count - 1] into `gains`.
+void compute_spectrum(const Coefficients& coefficients, int count)
+{
+    transform_taps(coefficients, count, SPECTRUM_SIZE);
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
         gains[k] = std::hypot(real_part[k], imaginary_part[k]);
     }
@@ -275,11 +282,7 @@ BandGains sample_band_gains(const Coefficients& coefficients, int count, const D
     while (size < 2 * count && size < SPECTRUM_SIZE) {
         size <<= 1;
     }
-    for (int i = 0; i < size; ++i) {
-        real_part[i] = i < count ? coefficients[i] / Q15 : 0.0;
-        imaginary_part[i] = 0.0;
-    }
-    transform(size);
+    transform_taps(coefficients, count, size);
     BandGains sampled{0.0, HUGE_VAL};
     const auto within = [](double f, double low, double high) { return f >= low && f <= high; };
     for (int k = 0; k <= size / 2; ++k) {
