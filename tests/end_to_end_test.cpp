@@ -27,6 +27,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -229,8 +230,8 @@ bool holds_temporary(const Folder& folder)
 
 // With `signal_at_temporary`, that signal is sent as soon as the folder
 // holds a temporary: while the file is being replaced.
-Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
-                         Preparation prepare = nullptr, int signal_at_temporary = 0)
+Outcome run_through_pipe_once(const Folder& folder, const std::vector<Step>& steps,
+                              Preparation prepare, int signal_at_temporary)
 {
     program();  // the copy is made here, once, never in a child that would leave it behind
     std::string input;
@@ -270,6 +271,24 @@ Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
     record_ending(status, outcome);
     outcome.output = with_lf_line_ends(read_file(out));
     outcome.errors = with_lf_line_ends(read_file(err));
+    return outcome;
+}
+
+// Every run the program fails says why on standard error. Under wine, once
+// in a great many runs, a run ends with status 1 and nothing on standard
+// error; such a run is tried again, at most twice, so that the stand-in's
+// rare failure is not read as the program's. A program that always says
+// nothing still fails.
+Outcome run_through_pipe(const Folder& folder, const std::vector<Step>& steps,
+                         Preparation prepare = nullptr, int signal_at_temporary = 0)
+{
+    Outcome outcome = run_through_pipe_once(folder, steps, prepare, signal_at_temporary);
+    for (int retry = 0; emulator() != nullptr && outcome.exit_status > 0 && outcome.errors.empty()
+                        && retry < 2; ++retry) {
+        std::cerr << "wine ended a run with status " << outcome.exit_status
+                  << " and no message; standard output was:\n" << outcome.output << "\n";
+        outcome = run_through_pipe_once(folder, steps, prepare, signal_at_temporary);
+    }
     return outcome;
 }
 
