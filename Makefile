@@ -91,7 +91,7 @@ windows-test: build windows
 # The page: the design core as WebAssembly (Debian's clang), inlined with
 # its scripts into $(WEB_BUILD)/fir_design.html. `make web-test` checks it
 # against this build's program in headless Chromium; `make web-bench` times
-# a change of a 2049-tap design there.
+# a change of a 2049-tap design there, and the search for the shortest length.
 web:
 	@missing=$$(sh web/missing_packages.sh); if [ -n "$$missing" ]; then \
 	  echo "make web needs these Debian packages: $$missing (sudo apt-get install $$missing)"; exit 1; fi

@@ -13,9 +13,16 @@ constexpr int SHORTEST = 2;
 // rounding by which two spectra of different sizes differ.
 constexpr double CLEAR_MARGIN = 1 + 1e-9;
 
-// An upper bound on each length's attenuation, from its sampled gains;
-// -inf once a length is measured in full or cannot pass its pass band.
+// The screens a length passes before it is measured in full: spectra of at
+// least one, two and eight points a tap, each a sharper and dearer bound.
+constexpr int SCREEN_POINTS_PER_TAP[] = {1, 2, 8};
+constexpr int SCREENS = 3;
+
+// An upper bound on each length's attenuation, from its gains sampled by
+// screen screen_level[count]; -inf once a length is measured in full or
+// cannot pass its pass band.
 double attenuation_bound[MAX_COEFFICIENTS + 1];
+int screen_level[MAX_COEFFICIENTS + 1];
 
 double to_db(double gain)
 {
@@ -47,6 +54,18 @@ void note_measured(LengthSearch& search, int count, double attenuation)
         search.best_attenuation = attenuation;
     }
     attenuation_bound[count] = -HUGE_VAL;
+}
+
+// Samples the designed `count` taps by screen `level`, keeps the bound it
+// gives, and says whether they may still reach the attenuation.
+bool may_reach(const LengthSearchState& state, int count, const DesignBands& bands, int level,
+               const DesignArrays& arrays)
+{
+    const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands, SCREEN_POINTS_PER_TAP[level]);
+    const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
+    attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
+    screen_level[count] = level;
+    return passes && sampled.stop_worst <= state.needed * CLEAR_MARGIN;
 }
 
 }  // namespace
@@ -81,10 +100,11 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
             break;
         }
         const DesignBands bands = design_length(state.design, state.type, state.width, count, arrays);
-        const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands);
-        const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
-        attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
-        if (!passes || sampled.stop_worst > state.needed * CLEAR_MARGIN) {
+        bool passed_screens = true;
+        for (int level = 0; level < SCREENS && passed_screens; ++level) {
+            passed_screens = may_reach(state, count, bands, level, arrays);
+        }
+        if (!passed_screens) {
             continue;
         }
         ++search.measured;
@@ -98,6 +118,7 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
         }
     }
     // None reaches it: the other lengths in order of what they may reach,
+    // each bound sharpened by the next screen before it is measured in full,
     // until none left may reach the best measured.
     for (; state.ranking && !state.done && lengths > 0; --lengths) {
         int next = SHORTEST;
@@ -110,6 +131,11 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
             || (attenuation_bound[next] == search.best_attenuation && next > search.best)) {
             state.done = true;
             break;
+        }
+        if (screen_level[next] + 1 < SCREENS) {
+            const DesignBands bands = design_length(state.design, state.type, state.width, next, arrays);
+            may_reach(state, next, bands, screen_level[next] + 1, arrays);
+            continue;
         }
         ++search.measured;
         note_measured(search, next, attenuation_for_length(state.design, state.type, state.width, next, arrays));

@@ -3,9 +3,16 @@
 // page answers while it runs; a newer change of the answers stops it.
 "use strict";
 
-// Lengths a piece of the search: a few milliseconds of work.
-const SEARCH_PIECE = 24;
+// The search runs in slices of about SLICE_MS, each made of steps of
+// SEARCH_STEP lengths, and yields between slices through a message
+// channel: a timer would wait 4 ms or more each time once timers nest.
+const SLICE_MS = 10;
+const SEARCH_STEP = 8;
 let searchRun = 0;
+const nextSlice = new MessageChannel();
+let sliceWaiting = null;
+nextSlice.port1.onmessage = () => sliceWaiting();
+const afterYielding = (work) => { sliceWaiting = work; nextSlice.port2.postMessage(null); };
 
 function searchShortestLength(module) {
   const run = ++searchRun;
@@ -20,9 +27,13 @@ function searchShortestLength(module) {
   const attenuation = document.getElementById("attenuation").value.trim();
   const piece = () => {
     if (run !== searchRun) return;  // the answers changed: a newer search runs
-    if (!module.searchContinue(SEARCH_PIECE)) {
+    const start = performance.now();
+    let done = false;
+    while (!(done = module.searchContinue(SEARCH_STEP)) && performance.now() - start < SLICE_MS) {
+    }
+    if (!done) {
       shown.textContent = `searching\u2026 (${Math.min(module.searchProgress(), 2049)} of 2049 lengths tried)`;
-      setTimeout(piece, 0);
+      afterYielding(piece);
       return;
     }
     const result = module.searchResult();
@@ -39,7 +50,7 @@ function searchShortestLength(module) {
     }
   };
   shown.textContent = "searching\u2026";
-  setTimeout(piece, 0);
+  afterYielding(piece);
 }
 
 // Puts the length found into the number of coefficients.

@@ -229,15 +229,36 @@ double exact_gain(const Coefficients& coefficients, int count, double f)
 
 namespace {
 
-// The `size`-point transform of coefficients[0 .. count - 1] / 2^15 into
-// real_part and imaginary_part.
+// The `size`-point transform of coefficients[0 .. count - 1] / 2^15, bins
+// 0 to size / 2, into real_part and imaginary_part. The taps are real, so
+// the even ones go in as real and the odd ones as imaginary parts of a
+// transform half as long, whose bins k and size / 2 - k are then untangled.
 void transform_taps(const Coefficients& coefficients, int count, int size)
 {
-    for (int i = 0; i < size; ++i) {
-        real_part[i] = i < count ? coefficients[i] / Q15 : 0.0;
-        imaginary_part[i] = 0.0;
+    const int half = size / 2;
+    for (int i = 0; i < half; ++i) {
+        real_part[i] = 2 * i < count ? coefficients[2 * i] / Q15 : 0.0;
+        imaginary_part[i] = 2 * i + 1 < count ? coefficients[2 * i + 1] / Q15 : 0.0;
     }
-    transform(size);
+    transform(half);
+    const int step = SPECTRUM_SIZE / size;
+    real_part[half] = real_part[0] - imaginary_part[0];
+    imaginary_part[half] = 0.0;
+    real_part[0] += imaginary_part[0];
+    imaginary_part[0] = 0.0;
+    for (int k = 1; k <= half / 2; ++k) {
+        const int j = half - k;
+        // Even taps' bin k: (Z[k] + conj Z[j]) / 2; odd taps': (Z[k] - conj Z[j]) / 2i.
+        const double even_r = (real_part[k] + real_part[j]) / 2, even_i = (imaginary_part[k] - imaginary_part[j]) / 2;
+        const double odd_r = (imaginary_part[k] + imaginary_part[j]) / 2, odd_i = (real_part[j] - real_part[k]) / 2;
+        const double wr = twiddle_cos[k * step], wi = twiddle_sin[k * step];
+        // X[k] = E[k] + w^k O[k]; X[j] = conj(E[k] - w^k O[k]), as E and O repeat every half.
+        const double turned_r = odd_r * wr - odd_i * wi, turned_i = odd_r * wi + odd_i * wr;
+        real_part[k] = even_r + turned_r;
+        imaginary_part[k] = even_i + turned_i;
+        real_part[j] = even_r - turned_r;
+        imaginary_part[j] = turned_i - even_i;
+    }
 }
 
 // The gains of the spectrum of coefficients[0 .. count - 1] into `gains`.
@@ -276,28 +297,30 @@ BandGains measure_band_gains(const Coefficients& coefficients, int count, const 
                                              : exact_gain(coefficients, count, middle)};
 }
 
-BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands)
+BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+                            int points_per_tap)
 {
     int size = 64;
-    while (size < 2 * count && size < SPECTRUM_SIZE) {
+    while (size < points_per_tap * count && size < SPECTRUM_SIZE) {
         size <<= 1;
     }
     transform_taps(coefficients, count, size);
-    BandGains sampled{0.0, HUGE_VAL};
+    // Squared gains, compared as they are; one square root of each extreme.
+    double stop_worst = 0.0, pass_least = HUGE_VAL;
     const auto within = [](double f, double low, double high) { return f >= low && f <= high; };
     for (int k = 0; k <= size / 2; ++k) {
         const double f = static_cast<double>(k) / size;
-        const double gain = std::hypot(real_part[k], imaginary_part[k]);
+        const double power = real_part[k] * real_part[k] + imaginary_part[k] * imaginary_part[k];
         for (int i = 0; i < bands.stop_count; ++i) {
             if (within(f, bands.stop_low[i], bands.stop_high[i])) {
-                sampled.stop_worst = std::fmax(sampled.stop_worst, gain);
+                stop_worst = std::fmax(stop_worst, power);
             }
         }
         if (within(f, bands.pass_low, bands.pass_high)) {
-            sampled.pass_least = std::fmin(sampled.pass_least, gain);
+            pass_least = std::fmin(pass_least, power);
         }
     }
-    return sampled;
+    return {std::sqrt(stop_worst), std::sqrt(pass_least)};
 }
 
 void measure_response(const FilterDesign& design, const Coefficients& coefficients,

@@ -66,11 +66,12 @@ struct BandGains {
 // bin and its edges exactly.
 BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands);
 
-// Sampled cheaply at the bins of a spectrum of at least 2 points a side lobe
-// (each one a bin of the full spectrum too): the greatest stop-band gain
-// found can only be below the measured one, the least pass-band gain above.
-// No stop band: 0; no pass-band bin: +inf.
-BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands);
+// Sampled cheaply at the bins of a spectrum of at least `points_per_tap`
+// times `count` points (1 to 16; each bin a bin of the full spectrum too):
+// the greatest stop-band gain found can only be below the measured one, the
+// least pass-band gain above. No stop band: 0; no pass-band bin: +inf.
+BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+                            int points_per_tap);
 
 // |H(f)| of coefficients[0 .. N - 1] / 32768 at f cycles per sample,
 // summed exactly (the table is symmetric: a cosine series).
