@@ -9,10 +9,18 @@
 const SLICE_MS = 10;
 const SEARCH_STEP = 8;
 let searchRun = 0;
+// One message at a time: a newer search takes the place of the waiting one.
 const nextSlice = new MessageChannel();
 let sliceWaiting = null;
-nextSlice.port1.onmessage = () => sliceWaiting();
-const afterYielding = (work) => { sliceWaiting = work; nextSlice.port2.postMessage(null); };
+nextSlice.port1.onmessage = () => {
+  const work = sliceWaiting;
+  sliceWaiting = null;
+  work();
+};
+const afterYielding = (work) => {
+  if (sliceWaiting === null) nextSlice.port2.postMessage(null);
+  sliceWaiting = work;
+};
 
 function searchShortestLength(module) {
   const run = ++searchRun;
