@@ -50,6 +50,11 @@ def console(answers):
             return file.read(), run.stderr.decode()
 
 
+def refusal_of(answers):
+    """The console's refusal of answers, without the program's name: as the page shows it."""
+    return console(answers)[1].strip().replace("fir_design: ", "", 1)
+
+
 def console_taps(answers):
     """(sample rate, coefficients) of the console tool's file for answers."""
     with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
@@ -93,12 +98,16 @@ class Page(unittest.TestCase):
     def type_answers(self, answers):
         """Types answers as the console takes them: rate, key, edges, attenuation, count."""
         rate, key, *edges, attenuation, count = answers
-        self.browser.find_element(By.XPATH, "//label[normalize-space()='%s']" % TYPE_LABELS[key.upper()]).click()
+        self.choose(key.upper())
         names = ["rate"] + (["lower", "upper"] if key.upper() == "B" else ["cutoff"]) + ["attenuation", "count"]
         for name, value in zip(names, [rate] + edges + [attenuation, count]):
-            box = self.field(PROMPTS[name])
-            box.clear()
-            box.send_keys(value)
+            self.retype(self.field(PROMPTS[name]), value)
+
+    @staticmethod
+    def retype(box, text):
+        """Replaces a field's text as typing does; emptied by typing a space and erasing it."""
+        box.clear()
+        box.send_keys(text or " ", *([] if text else [Keys.BACKSPACE]))
 
     def shown(self, element_id):
         return self.browser.execute_script("return document.getElementById(arguments[0]).textContent", element_id)
@@ -150,7 +159,7 @@ class Page(unittest.TestCase):
             full = answers + good[len(answers):] if answers[1:2] != ["B"] else \
                 answers + ["600", "60", "101"][len(answers) - 3:]
             self.type_answers(full)
-            message = console(answers)[1].strip().replace("fir_design: ", "", 1)
+            message = refusal_of(answers)
             refusal = self.browser.find_element(By.XPATH, "//p[@class='refusal'][normalize-space()=\"%s\"]" % message)
             self.assertTrue(refusal.is_displayed(), message)
             self.assertEqual(self.shown("coefficient-text"), "", message)
@@ -213,9 +222,8 @@ class Page(unittest.TestCase):
         good = ["48000", "L", "12000", "60", "101"]
         self.type_answers(good)
         rate = self.field(PROMPTS["rate"])
-        rate.clear()
-        rate.send_keys(" ", Keys.BACKSPACE)
-        message = console(["abc"])[1].strip().replace("fir_design: ", "", 1)
+        self.retype(rate, "")
+        message = refusal_of(["abc"])
         self.assertEqual(self.shown("sample-rate-refusal"), message)
         self.assertEqual(rate.get_attribute("aria-invalid"), "true")
         time.sleep(1)  # the status line speaks once typing pauses
@@ -228,8 +236,7 @@ class Page(unittest.TestCase):
             self.paste("sample-rate", "\r\n".join(answers) + "\r\n")
             self.assertEqual(self.shown("coefficient-text"), console(answers)[0], answers)
         self.paste("sample-rate", "48000\nL x\n12000\n")
-        self.assertEqual(self.shown("filter-type-refusal"), console(["48000", "L x", "12000"])[1].strip()
-                         .replace("fir_design: ", "", 1))
+        self.assertEqual(self.shown("filter-type-refusal"), refusal_of(["48000", "L x", "12000"]))
 
     def test_zoom_returns_to_the_whole_spectrum(self):
         from selenium.webdriver.common.action_chains import ActionChains
@@ -298,12 +305,10 @@ class Page(unittest.TestCase):
         width = self.field("What transition width do you need?")
         for typed, shown in (("1000", "N \u2248 %.1f, so %d taps" % ((60 - 7.95) / (14.36 * 1000 / 48000) + 1, 175)),
                              ("1", "more than the 2049 the tool takes"), ("", "type a transition width")):
-            width.clear()
-            width.send_keys(typed or " ", *([] if typed else [Keys.BACKSPACE]))
+            self.retype(width, typed)
             self.assertIn(shown, self.shown("kaiser-estimate"), typed)
         rate = self.field(PROMPTS["rate"])
-        rate.clear()
-        rate.send_keys("abc")
+        self.retype(rate, "abc")
         self.assertEqual(self.shown("cutoff-refusal"), "(waits for an earlier answer)")
 
     def test_axe_core_finds_no_accessibility_violation(self):
@@ -354,8 +359,7 @@ class Page(unittest.TestCase):
                                (["8000", "H", "1000", "40", "2"], "32"), (["8000", "L", "1000", "40", "3"], "1")):
             self.type_answers(answers)
             size = self.field("How many samples does a call to arm_fir_q15 filter?")
-            size.clear()
-            size.send_keys(block)
+            self.retype(size, block)
             drop_in = self.browser.execute_script("return window.designModule.cmsisText()")
             self.assertEqual(self.shown("cmsis-text"), drop_in)
             taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
@@ -397,22 +401,19 @@ class Page(unittest.TestCase):
         wait = lambda: WebDriverWait(self.browser, 20).until(  # noqa: E731
             lambda b: not self.shown("shortest-length").startswith("searching"))
         self.type_answers(["48000", "B", "3000", "6000", "80", "101"])
-        width.clear()
-        width.send_keys("600")
+        self.retype(width, "600")
         wait()
         self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
         self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
         answers = ["48000", "L", "12000", "60", "101"]
         self.type_answers(answers)
-        width.clear()
-        width.send_keys("1000")
+        self.retype(width, "1000")
         wait()
         self.assertTrue(self.shown("shortest-length").startswith("191 taps: their integers reach 60.02 dB"),
                         self.shown("shortest-length"))
         self.browser.find_element(By.ID, "use-shortest").click()
         self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])
-        width.clear()
-        width.send_keys(" ", Keys.BACKSPACE)
+        self.retype(width, "")
 
     def test_the_labels_are_in_the_page_itself(self):
         with open(PAGE) as page:
