@@ -7,6 +7,10 @@
 // Scale from response to coefficient: 1.0 becomes 32767 after truncation.
 constexpr double FIXED_POINT_SCALE = 32767.9;
 
+// The fixed-point filter divides each sum of products by 2^15: a
+// coefficient c has the gain c / Q15.
+constexpr double Q15 = 32768.0;
+
 // coefficients[i] = impulse_response[i] * FIXED_POINT_SCALE truncated toward
 // zero, for i from 0 to N - 1 (N from 1 to MAX_COEFFICIENTS). No rounding and
 // no clamping to 16 bits; every product must fit a signed 32-bit integer,

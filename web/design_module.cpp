@@ -307,7 +307,7 @@ EXPORT(impulse_response) const double* impulse_response()
 {
     double sum = 0;
     for (int i = 0; ready && i < design.number_of_coefficients; ++i) {
-        impulse_values[i] = arrays.coefficients[i] / 32768.0;
+        impulse_values[i] = arrays.coefficients[i] / Q15;
         sum += impulse_values[i];
         step_values[i] = sum;
     }

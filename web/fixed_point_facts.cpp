@@ -2,9 +2,10 @@
 
 #include <cmath>
 
+#include "frontend/fixed_point.h"
+
 namespace {
 
-constexpr double Q15 = 32768.0;
 // The worst input: every sample full scale, -32768, with the sign of its tap.
 constexpr std::int64_t FULL_SCALE = 32768;
 constexpr std::int64_t LARGEST_32_BIT_SUM = 2147483647;

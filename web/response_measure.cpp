@@ -5,10 +5,11 @@
 #include <limits>
 #include <utility>
 
+#include "frontend/fixed_point.h"
+
 namespace {
 
 constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
-constexpr double Q15 = 32768.0;  // the fixed-point filter divides by 2^15
 // The gain, as a fraction, at the crossings the page reports.
 constexpr double HALF_GAIN = 0.5;                    // -6.02 dB
 constexpr double HALF_POWER = 0.70710678118654752;   // -3.01 dB
