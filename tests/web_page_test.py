@@ -103,11 +103,13 @@ class Page(unittest.TestCase):
         for name, value in zip(names, [rate] + edges + [attenuation, count]):
             self.retype(self.field(PROMPTS[name]), value)
 
-    @staticmethod
-    def retype(box, text):
-        """Replaces a field's text as typing does; emptied by typing a space and erasing it."""
+    def retype(self, box, text):
+        """Replaces a field's text as typing does; emptied by typing a space and erasing it.
+        Returns once the page has shown what lies below the first screen, which it does
+        in a task of its own after the change."""
         box.clear()
         box.send_keys(text or " ", *([] if text else [Keys.BACKSPACE]))
+        self.browser.execute_async_script("setTimeout(arguments[0], 0)")
 
     def shown(self, element_id):
         return self.browser.execute_script("return document.getElementById(arguments[0]).textContent", element_id)
