@@ -6,8 +6,8 @@
 # plausible faults. `make windows` cross-compiles fir_design.exe with
 # MinGW-w64 and `make windows-test` tests it under wine. `make bench` times
 # the design stages; `make measure` counts the instructions and memory of a
-# whole run against a plain C floor program. `make plot` draws the README's
-# response figure; `make reach` prints its table of requested against
+# whole run against a plain C floor program. `make plot` draws the filter
+# design page's response figure; `make reach` prints its table of requested against
 # achieved attenuation. `make web` builds the page (see below).
 BUILD ?= build
 WINDOWS_BUILD ?= build-windows
@@ -52,12 +52,15 @@ fuzz:
 	  -artifact_prefix=$(CURDIR)/build-fuzz/ $(CURDIR)/build-fuzz/corpus $(CURDIR)/fuzz/corpus
 
 # clang-tidy with the checks in .clang-tidy, and cppcheck; any finding fails.
-# The Windows sources are checked by cppcheck alone: clang-tidy reads this
-# build's compile commands, which are POSIX ones.
-lint: build
-	clang-tidy -p $(BUILD) --quiet design/*.cpp $(filter-out %_windows.cpp,$(wildcard frontend/*.cpp))
+# clang-tidy reads each build's compile commands: the native build's for
+# every folder, the page's build's for the module's entry points, which only
+# it compiles. The Windows sources are checked by cppcheck alone.
+lint: build web
+	clang-tidy -p $(BUILD) --quiet core/*.cpp $(filter-out %/design_module.cpp,$(wildcard web/*.cpp)) \
+	  $(filter-out %_windows.cpp,$(wildcard console/*.cpp))
+	clang-tidy -p $(WEB_BUILD) --quiet web/design_module.cpp
 	cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
-	  --quiet -I . design frontend web
+	  --quiet -I . core console web
 
 check: test sanitize fuzz lint
 
@@ -82,7 +85,7 @@ measure: build-bench
 # end-to-end harness, its pipe and console tests, all run under wine.
 windows:
 	cmake -S . -B $(WINDOWS_BUILD) --toolchain cmake/x86_64-w64-mingw32.cmake $(CMAKE_FLAGS) \
-	  -DFIR_DESIGN_HOST_TESTS=$(CURDIR)/$(BUILD)/tests/fir_design_tests
+	  -DFIR_DESIGN_HOST_TESTS=$(CURDIR)/$(BUILD)/tests/console_tests
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 
 windows-test: build windows
@@ -102,7 +105,7 @@ web:
 AXE_VERSION ?= 4.14.1
 
 WEB_TEST = AXE_SCRIPT=$(WEB_BUILD)/npm/node_modules/axe-core/axe.min.js \
-  $(WEB_PYTHON) tests/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
+  $(WEB_PYTHON) tests/web/web_page_test.py $(WEB_BUILD)/fir_design.html $(BUILD)/fir_design
 
 axe:
 	npm install --prefix $(WEB_BUILD)/npm axe-core@$(AXE_VERSION) --no-audit --no-fund --silent

@@ -7,10 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "design/filter_stages.h"
-#include "frontend/fixed_point.h"
-#include "frontend/run_design.h"
-#include "tests/design_record.h"
+#include "core/filter_stages.h"
+#include "core/fixed_point.h"
+#include "core/design_filter.h"
+#include "tests/core/design_record.h"
 
 namespace {
 

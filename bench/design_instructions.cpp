@@ -1,8 +1,8 @@
 // One 2049-tap design, for counting the instructions of the design stages
 // alone under callgrind: measure_run.sh collects inside
 // design_stages_of_2049_taps only.
-#include "frontend/run_design.h"
-#include "tests/design_record.h"
+#include "core/design_filter.h"
+#include "tests/core/design_record.h"
 
 namespace {
 DesignArrays arrays;

@@ -7,7 +7,7 @@
 # more than 1 MiB above the floor's, or design stages above DESIGN_LIMIT
 # instructions (default 350000: the 332110 measured with glibc 2.36, of which
 # 227000 are its sin, cos and exp, plus a margin), or a whole run more than
-# 10 % above the figure the README records for it.
+# 10 % above the figure CONTRIBUTING.md records for it.
 # Usage: bench/measure_run.sh [BUILD_FOLDER]   (default build-bench)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,7 +61,7 @@ report "peak memory over floor:     $((tool_kib - floor_kib)) KiB, target at mos
 report "design stages, 2049 taps:   $design_instructions instructions, target at most 250000" \
   "$((design_instructions <= 250000))" target
 report "design stages, regression limit $design_limit" "$((design_instructions <= design_limit))" gate
-recorded=$(sed -n 's/^| whole run, 2049 taps | \([0-9,]*\) instructions.*/\1/p' "$root/README.md" | tr -d ,)
-report "whole run against the README's ${recorded:-(no figure)}: at most 10 % more" \
+recorded=$(sed -n 's/^| whole run, 2049 taps | \([0-9,]*\) instructions.*/\1/p' "$root/CONTRIBUTING.md" | tr -d ,)
+report "whole run against CONTRIBUTING.md's ${recorded:-(no figure)}: at most 10 % more" \
   "$([ -n "$recorded" ] && awk -v a="$tool_instructions" -v r="$recorded" 'BEGIN { print (a <= 1.1 * r) }')" gate
 exit $status

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Requested against achieved stop-band attenuation of the 16-bit
-coefficients, as a Markdown table for the README.
+coefficients, as a Markdown table for docs/filter_design.md.
 
 Usage: attenuation_reach.py FIR_DESIGN_BINARY
 

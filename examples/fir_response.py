@@ -20,7 +20,8 @@ Q15 = 32768.0  # the fixed-point filter divides by 2^15
 
 def read_coefficient_file(path):
     """Returns (sample_rate, coefficients) of a generated file."""
-    text = open(path).read()
+    with open(path) as file:
+        text = file.read()
     count = int(re.search(r"int number_of_coefficients = (-?\d+);", text).group(1))
     sample_rate = int(re.search(r"long sample_rate = (-?\d+);", text).group(1))
     table = text[text.index("= {") + 3:]

@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "frontend/coefficient_file.h"
-#include "frontend/run_design.h"
+#include "console/coefficient_file.h"
+#include "console/run_design.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "frontend/filter_design_record.h"
+#include "core/filter_design_record.h"
 
 // The name the page gives the file.
 constexpr const char* CMSIS_FILE_NAME = "filter_coefficients_q15.c";

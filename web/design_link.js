@@ -3,22 +3,20 @@
 // entries, and read back when the page is opened with one (from disk too).
 "use strict";
 
-// The address's names for the fields, in the order of FIELDS, and the type.
-const LINK_NAMES = ["rate", "cutoff", "lower", "upper", "attenuation", "taps", "width", "block"];
-
-function designLink() {
-  const parts = FIELDS.map((id, field) =>
-    `${LINK_NAMES[field]}=${encodeURIComponent(document.getElementById(id).value)}`);
+// Each field by the name the module gives it for the address, and the type.
+function designLink(module) {
+  const parts = module.fields.map(({ id, linkName }) =>
+    `${linkName}=${encodeURIComponent(document.getElementById(id).value)}`);
   parts.splice(1, 0, `type=${document.querySelector("input[name=filter-type]:checked").value}`);
   return "#" + parts.join("&");
 }
 
-function keepDesignInLink() {
-  history.replaceState(null, "", designLink());
+function keepDesignInLink(module) {
+  history.replaceState(null, "", designLink(module));
 }
 
 // Puts the answers of the address into the form, if it holds any.
-function readDesignFromLink() {
+function readDesignFromLink(module) {
   if (location.hash.length < 2) return;
   for (const part of location.hash.slice(1).split("&")) {
     const at = part.indexOf("=");
@@ -29,8 +27,8 @@ function readDesignFromLink() {
     } catch (error) {
       continue;  // not a value this page wrote
     }
-    const field = LINK_NAMES.indexOf(name);
-    if (field >= 0) document.getElementById(FIELDS[field]).value = value;
+    const field = module.fields.find(({ linkName }) => linkName === name);
+    if (field) document.getElementById(field.id).value = value;
     const radio = name === "type" && /^[LHB]$/.test(value) && document.querySelector(`input[name=filter-type][value=${value}]`);
     if (radio) radio.checked = true;
   }

@@ -4,18 +4,20 @@
 // the console's own ranges in the console's order, and, once every answer
 // is accepted, designs the filter, puts together the file's text and
 // measures the response of its integers. Every buffer is the module's own
-// and stays valid until the next update().
+// and stays valid until the next update(). Every export checks the field
+// numbers, indices and lengths the page passes, and refuses (returns 0, an
+// empty text or NOT_A_FIGURE) what is out of range.
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <optional>
 
-#include "frontend/answer_line.h"
-#include "frontend/coefficient_file.h"
-#include "frontend/design_derivation.h"
-#include "frontend/design_filter.h"
-#include "frontend/fixed_point.h"
-#include "frontend/questions.h"
+#include "core/answer_line.h"
+#include "core/coefficient_text.h"
+#include "core/design_derivation.h"
+#include "core/design_filter.h"
+#include "core/filter_stages.h"
+#include "core/fixed_point.h"
+#include "core/questions.h"
 #include "web/cmsis_file.h"
 #include "web/fixed_point_facts.h"
 #include "web/length_search.h"
@@ -25,10 +27,22 @@
 
 namespace {
 
-// The page's fields, in the console's order; the last is the page's own,
-// for Kaiser's estimate of the length.
+// The page's fields, in the console's order, then the page's own: the
+// transition width, for Kaiser's estimate and the search, and the drop-in
+// file's block size.
 enum Field { SAMPLE_RATE, CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, ATTENUATION, COEFFICIENT_COUNT,
              TRANSITION_WIDTH, BLOCK_SIZE, FIELD_COUNT };
+
+// Each field's element on the page and its name in the page's link, in the
+// order of Field: the one place the page learns the order from.
+struct FieldNames {
+    const char* element;
+    const char* link;
+};
+constexpr FieldNames FIELD_NAMES[FIELD_COUNT] = {
+    {"sample-rate", "rate"}, {"cutoff", "cutoff"}, {"lower-cutoff", "lower"}, {"upper-cutoff", "upper"},
+    {"attenuation", "attenuation"}, {"coefficient-count", "taps"}, {"transition-width", "width"},
+    {"block-size", "block"}};
 
 // How a field stands after update().
 enum FieldState {
@@ -73,8 +87,7 @@ char cmsis_text_buffer[MAX_CMSIS_TEXT];
 std::size_t cmsis_text_length_now = 0;
 DesignBands bands{};
 bool ready = false;
-
-constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
+ResponseScratch response_scratch;
 // A tap this far from 0, in steps of the integers, is a zero of the design
 // that rounding in sin() left behind, not a small tap.
 constexpr double DESIGN_ZERO = 1e-6;
@@ -166,22 +179,49 @@ double in_hz(double cycles_per_sample)
     return cycles_per_sample * design.sample_rate;
 }
 
+bool is_field(int field)
+{
+    return field >= 0 && field < FIELD_COUNT;
+}
+
+// The impulse and step responses of the written integers, a sample each.
+double impulse_values[MAX_COEFFICIENTS];
+double step_values[MAX_COEFFICIENTS];
+
+// The search for the shortest length, with arrays of its own, so that the
+// shown design stays as it is.
+DesignArrays search_arrays;
+LengthSearchState search_state;
+ResponseScratch search_scratch;
+bool search_started = false;
+
 }  // namespace
 
 // Where the page puts the next piece of a field's text, FIELD_CHUNK bytes.
 EXPORT(field_chunk) char* field_chunk() { return chunk; }
 EXPORT(field_chunk_size) int field_chunk_size() { return FIELD_CHUNK; }
 
+// The fields, each with the id of its element on the page and its name in
+// the page's link; an unknown field has empty names.
+EXPORT(field_count) int field_count() { return FIELD_COUNT; }
+EXPORT(field_element) const char* field_element(int field) { return is_field(field) ? FIELD_NAMES[field].element : ""; }
+EXPORT(field_link_name) const char* field_link_name(int field) { return is_field(field) ? FIELD_NAMES[field].link : ""; }
+
+// The most coefficients a design may have.
+EXPORT(max_coefficients) int max_coefficients() { return MAX_COEFFICIENTS; }
+
 // Empties a field, before its text comes in pieces.
 EXPORT(clear_field) void clear_field(int field)
 {
-    fields[field].line = AnswerLine{};
+    if (is_field(field)) {
+        fields[field].line = AnswerLine{};
+    }
 }
 
 // The next `length` bytes of a field's text are in field_chunk().
 EXPORT(add_to_field) void add_to_field(int field, int length)
 {
-    for (int i = 0; i < length && i < FIELD_CHUNK; ++i) {
+    for (int i = 0; is_field(field) && i < length && i < FIELD_CHUNK; ++i) {
         add_to_answer(fields[field].line, chunk[i]);
     }
 }
@@ -191,6 +231,9 @@ EXPORT(add_to_field) void add_to_field(int field, int length)
 EXPORT(menu_line_key) int menu_line_key(int length)
 {
     char key = 0;
+    if (length < 0) {
+        return 0;
+    }
     const bool one_key = parse_menu_line(chunk, static_cast<std::size_t>(length < FIELD_CHUNK ? length : FIELD_CHUNK), &key)
                          == AnswerStatus::Accepted;
     return one_key && filter_type_of_key(key) ? key : 0;
@@ -204,7 +247,7 @@ EXPORT(field_prompt) const char* field_prompt(int field)
     const Question* questions[FIELD_COUNT] = {
         &SAMPLE_RATE_QUESTION, &LOW_PASS_CUTOFF_QUESTION, &LOWER_CUTOFF_QUESTION, &UPPER_CUTOFF_QUESTION,
         &ATTENUATION_QUESTION, &COEFFICIENT_COUNT_QUESTION, &TRANSITION_WIDTH_QUESTION, &BLOCK_SIZE_QUESTION};
-    return questions[field]->prompt;
+    return is_field(field) ? questions[field]->prompt : "";
 }
 
 // The menu key that chooses the filter type: L, H or B in either case.
@@ -230,7 +273,7 @@ EXPORT(update) bool update()
     design = answered_design(type, fields[COEFFICIENT_COUNT].value);
     design_filter(design, arrays);
     ready = format_coefficient_text(design, arrays.coefficients, text);
-    measure_response(design, arrays.coefficients, gain_db, figures);
+    measure_response(design, arrays.coefficients, response_scratch, gain_db, figures);
     bands = design_bands(design);
     facts = fixed_point_facts(arrays.coefficients, design.number_of_coefficients);
     cmsis_text_length_now = facts.fits_q15 && accepted(BLOCK_SIZE)
@@ -240,8 +283,8 @@ EXPORT(update) bool update()
     return ready;
 }
 
-EXPORT(field_state) int field_state(int field) { return fields[field].state; }
-EXPORT(field_message) const char* field_message(int field) { return fields[field].message; }
+EXPORT(field_state) int field_state(int field) { return is_field(field) ? fields[field].state : UNASKED; }
+EXPORT(field_message) const char* field_message(int field) { return is_field(field) ? fields[field].message : ""; }
 
 EXPORT(coefficient_text) const char* coefficient_text() { return ready ? text.characters.data() : ""; }
 EXPORT(coefficient_text_length) int coefficient_text_length()
@@ -258,10 +301,16 @@ EXPORT(sample_rate) int sample_rate() { return design.sample_rate; }
 EXPORT(achieved_attenuation) double achieved_attenuation() { return figures.achieved_attenuation; }
 EXPORT(pass_lowest) double pass_lowest() { return figures.pass_lowest; }
 EXPORT(pass_highest) double pass_highest() { return figures.pass_highest; }
-EXPORT(half_gain_frequency) double half_gain_frequency(int i) { return figures.half_gain[i]; }
-EXPORT(half_power_frequency) double half_power_frequency(int i) { return figures.half_power[i]; }
+EXPORT(half_gain_frequency) double half_gain_frequency(int i)
+{
+    return i >= 0 && i < 2 ? figures.half_gain[i] : NOT_A_FIGURE;
+}
+EXPORT(half_power_frequency) double half_power_frequency(int i)
+{
+    return i >= 0 && i < 2 ? figures.half_power[i] : NOT_A_FIGURE;
+}
 EXPORT(taps_at_zero) int taps_at_zero() { return figures.taps_at_zero; }
-EXPORT(band_edge) double band_edge(int i) { return figures.band_edge[i]; }
+EXPORT(band_edge) double band_edge(int i) { return i >= 0 && i < 2 ? figures.band_edge[i] : NOT_A_FIGURE; }
 EXPORT(edge_count) int edge_count() { return figures.edge_count; }
 EXPORT(peak_gain) double peak_gain() { return figures.peak_gain; }
 EXPORT(missing_stops) int missing_stops() { return bands.missing_stops; }
@@ -279,7 +328,7 @@ EXPORT(taps_zero_by_design) int taps_zero_by_design()
 }
 
 // Kaiser's estimate of N for the attenuation and the typed transition
-// width: (A - 7.95) / (14.36 width / rate) + 1; NaN without both, or below
+// width (kaiser_length); NOT_A_FIGURE without both, or below
 // 8 dB, where the formula has no length.
 EXPORT(kaiser_estimate) double kaiser_estimate()
 {
@@ -287,22 +336,25 @@ EXPORT(kaiser_estimate) double kaiser_estimate()
         return NOT_A_FIGURE;
     }
     const double width = static_cast<double>(fields[TRANSITION_WIDTH].value) / fields[SAMPLE_RATE].value;
-    return (fields[ATTENUATION].value - 7.95) / (14.36 * width) + 1;
+    return kaiser_length(fields[ATTENUATION].value, width);
 }
 
 // The bands as the plot shades them, in Hz.
 EXPORT(pass_band_low) double pass_band_low() { return in_hz(bands.pass_low); }
 EXPORT(pass_band_high) double pass_band_high() { return in_hz(bands.pass_high); }
 EXPORT(stop_band_count) int stop_band_count() { return bands.stop_count; }
-EXPORT(stop_band_low) double stop_band_low(int i) { return in_hz(bands.stop_low[i]); }
-EXPORT(stop_band_high) double stop_band_high(int i) { return in_hz(bands.stop_high[i]); }
+EXPORT(stop_band_low) double stop_band_low(int i)
+{
+    return i >= 0 && i < bands.stop_count ? in_hz(bands.stop_low[i]) : NOT_A_FIGURE;
+}
+EXPORT(stop_band_high) double stop_band_high(int i)
+{
+    return i >= 0 && i < bands.stop_count ? in_hz(bands.stop_high[i]) : NOT_A_FIGURE;
+}
 
 // The impulse and step responses of the written integers, as the filter
 // gives them to a full-scale impulse and step: tap / 32768 and the running
 // sum of that, a sample each.
-double impulse_values[MAX_COEFFICIENTS];
-double step_values[MAX_COEFFICIENTS];
-
 EXPORT(impulse_response) const double* impulse_response()
 {
     double sum = 0;
@@ -332,11 +384,7 @@ EXPORT(cmsis_text) const char* cmsis_text() { return ready ? cmsis_text_buffer :
 EXPORT(cmsis_text_length) int cmsis_text_length() { return ready ? static_cast<int>(cmsis_text_length_now) : 0; }
 
 // The search for the shortest length whose integers reach the attenuation
-// over stop bands half the typed transition width beyond each edge. It
-// has its own arrays, so that the shown design stays as it is.
-DesignArrays search_arrays;
-LengthSearchState search_state;
-
+// over stop bands half the typed transition width beyond each edge.
 // Starts the search for the answers as they stand; false, starting nothing,
 // until every answer but the number of coefficients is accepted and the
 // transition width leaves a stop band.
@@ -355,13 +403,14 @@ EXPORT(search_start) bool search_start()
         return false;
     }
     start_length_search(search_state, answers, type, width);
+    search_started = true;
     return true;
 }
 
 // Goes on for at most `lengths` lengths; true once the result is final.
 EXPORT(search_continue) bool search_continue(int lengths)
 {
-    return continue_length_search(search_state, lengths, search_arrays);
+    return !search_started || continue_length_search(search_state, lengths, search_arrays, search_scratch);
 }
 
 EXPORT(search_progress) int search_progress() { return search_state.next_count; }

@@ -3,9 +3,6 @@
 // text goes in and out through the module's memory.
 "use strict";
 
-// The module's fields, in the order of its Field enumeration.
-const FIELDS = ["sample-rate", "cutoff", "lower-cutoff", "upper-cutoff", "attenuation",
-                "coefficient-count", "transition-width", "block-size"];
 // How a field stands after update(), in the order of its FieldState.
 const FIELD_STATES = ["accepted", "refused", "blank", "waiting", "unasked"];
 
@@ -25,7 +22,17 @@ async function loadDesignModule() {
     return decoder.decode(memory.subarray(pointer, end));
   };
 
+  // The fields in the module's order, each with its element's id and its
+  // name in the page's link: the module holds the order.
+  const fields = [];
+  for (let field = 0; field < exports.field_count(); field++) {
+    fields.push({ id: cString(exports.field_element(field)), linkName: cString(exports.field_link_name(field)) });
+  }
+
   return {
+    fields,
+    fieldIndex: (id) => fields.findIndex((field) => field.id === id),
+    maxCoefficients: exports.max_coefficients(),
     // A field's text, of any length, judged by the module piece by piece.
     setField(field, text) {
       const encoded = encoder.encode(text);

@@ -5,13 +5,13 @@
 
 // The form's state into the module: every field's text and the filter type.
 function readForm(module) {
-  FIELDS.forEach((id, field) => module.setField(field, document.getElementById(id).value));
+  module.fields.forEach(({ id }, field) => module.setField(field, document.getElementById(id).value));
   module.setFilterType(document.querySelector("input[name=filter-type]:checked").value);
 }
 
 // Labels every field with its question, as the console asks it.
 function labelForm(module) {
-  FIELDS.forEach((id, field) => {
+  module.fields.forEach(({ id }, field) => {
     document.querySelector(`label[for=${id}]`).textContent = module.prompt(field).trimEnd();
   });
 }
@@ -19,7 +19,7 @@ function labelForm(module) {
 // Shows each field as the module judged it; a refused field is marked
 // invalid for assistive technology, its refusal being its description.
 function showFieldStates(module) {
-  FIELDS.forEach((id, field) => {
+  module.fields.forEach(({ id }, field) => {
     const input = document.getElementById(id);
     const question = input.closest(".question");
     const state = module.fieldState(field);
@@ -34,7 +34,7 @@ function showFieldStates(module) {
 
 // The refusals now shown, one sentence each, for the status line.
 function refusalsShown(module) {
-  const refusals = FIELDS.map((id, field) => module.fieldState(field) === "refused" ? module.fieldMessage(field) : null)
+  const refusals = module.fields.map((unused, field) => module.fieldState(field) === "refused" ? module.fieldMessage(field) : null)
     .filter((message) => message !== null);
   const typeRefusal = document.getElementById("filter-type-refusal").textContent;
   return typeRefusal ? [typeRefusal, ...refusals] : refusals;

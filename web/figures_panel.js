@@ -66,11 +66,11 @@ function describePlot(figures, sampleRate) {
 }
 
 // Kaiser's estimate, or what it waits for, and the tool's limit beside it.
-function showKaiserEstimate(estimate, attenuationAccepted) {
+function showKaiserEstimate(estimate, attenuationAccepted, maxCoefficients) {
   const width = document.getElementById("transition-width").value.trim();
   document.getElementById("kaiser-estimate").textContent = !Number.isNaN(estimate)
     ? `N \u2248 ${estimate.toFixed(1)}, so ${Math.ceil(estimate)} taps`
-      + (Math.ceil(estimate) > 2049 ? " (more than the 2049 the tool takes)" : "")
+      + (Math.ceil(estimate) > maxCoefficients ? ` (more than the ${maxCoefficients} the tool takes)` : "")
     : width === "" ? "type a transition width"
     : attenuationAccepted ? "none below 8 dB of attenuation, where the formula gives no length"
     : "waits for an accepted attenuation and transition width";

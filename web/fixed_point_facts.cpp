@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "frontend/fixed_point.h"
+#include "core/fixed_point.h"
 
 namespace {
 
-// The worst input: every sample full scale, -32768, with the sign of its tap.
-constexpr std::int64_t FULL_SCALE = 32768;
+// The worst input: every sample full scale, Q15_MIN, with the sign of its tap.
+constexpr std::int64_t FULL_SCALE = -std::int64_t{Q15_MIN};
 constexpr std::int64_t LARGEST_32_BIT_SUM = 2147483647;
 
 }  // namespace
@@ -23,7 +23,7 @@ FixedPointFacts fixed_point_facts(const Coefficients& coefficients, int count)
         magnitudes += tap < 0 ? -tap : tap;
         sum += tap;
         alternating += i % 2 == 0 ? tap : -tap;
-        fits = fits && tap >= -32768 && tap <= 32767;
+        fits = fits && tap >= Q15_MIN && tap <= Q15_MAX;
     }
     // The worst sum of products and the bits a signed accumulator needs to hold it.
     const std::int64_t worst_sum = FULL_SCALE * magnitudes;
@@ -34,7 +34,7 @@ FixedPointFacts fixed_point_facts(const Coefficients& coefficients, int count)
     FixedPointFacts facts{};
     facts.worst_case_gain = static_cast<double>(magnitudes) / Q15;
     // The output is the sum shifted back by 15 bits: the worst one is the sum of |taps|.
-    facts.overload_db = magnitudes > 0 ? 20 * std::log10(static_cast<double>(magnitudes) / 32767.0) : -HUGE_VAL;
+    facts.overload_db = magnitudes > 0 ? 20 * std::log10(static_cast<double>(magnitudes) / Q15_MAX) : -HUGE_VAL;
     facts.accumulator_bits = bits;
     facts.fast_sum_can_overflow = worst_sum > LARGEST_32_BIT_SUM;
     facts.gain_at_zero = static_cast<double>(sum) / Q15;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "frontend/filter_design_record.h"
+#include "core/filter_design_record.h"
 
 struct FixedPointFacts {
     double worst_case_gain;       // sum of |taps| / 32768: the most any input can be amplified

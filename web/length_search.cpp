@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "frontend/design_derivation.h"
+#include "core/design_derivation.h"
 #include "web/response_measure.h"
 
 namespace {
@@ -17,17 +17,6 @@ constexpr double CLEAR_MARGIN = 1 + 1e-9;
 // least one, two and eight points a tap, each a sharper and dearer bound.
 constexpr int SCREEN_POINTS_PER_TAP[] = {1, 2, 8};
 constexpr int SCREENS = 3;
-
-// An upper bound on each length's attenuation, from its gains sampled by
-// screen screen_level[count]; -inf once a length is measured in full or
-// cannot pass its pass band.
-double attenuation_bound[MAX_COEFFICIENTS + 1];
-int screen_level[MAX_COEFFICIENTS + 1];
-
-double to_db(double gain)
-{
-    return 20 * std::log10(gain > 1e-12 ? gain : 1e-12);
-}
 
 // Designs `count` taps into arrays.coefficients and returns its bands.
 DesignBands design_length(FilterDesign& design, FilterType type, double width, int count, DesignArrays& arrays)
@@ -47,33 +36,36 @@ double reached(const BandGains& gains)
 
 // Keeps a measured length if it is the best so far (the shorter of equals)
 // and takes it out of the bounds.
-void note_measured(LengthSearch& search, int count, double attenuation)
+void note_measured(LengthSearchState& state, int count, double attenuation)
 {
+    LengthSearch& search = state.result;
     if (attenuation > search.best_attenuation || (attenuation == search.best_attenuation && count < search.best)) {
         search.best = count;
         search.best_attenuation = attenuation;
     }
-    attenuation_bound[count] = -HUGE_VAL;
+    state.attenuation_bound[count] = -HUGE_VAL;
 }
 
 // Samples the designed `count` taps by screen `level`, keeps the bound it
 // gives, and says whether they may still reach the attenuation.
-bool may_reach(const LengthSearchState& state, int count, const DesignBands& bands, int level,
-               const DesignArrays& arrays)
+bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, int level,
+               const DesignArrays& arrays, ResponseScratch& scratch)
 {
-    const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands, SCREEN_POINTS_PER_TAP[level]);
+    const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands, SCREEN_POINTS_PER_TAP[level],
+                                                scratch.spectrum);
     const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
-    attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
-    screen_level[count] = level;
+    state.attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
+    state.screen_level[count] = level;
     return passes && sampled.stop_worst <= state.needed * CLEAR_MARGIN;
 }
 
 }  // namespace
 
-double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays)
+double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays,
+                              ResponseScratch& scratch)
 {
     const DesignBands bands = design_length(design, type, width, count, arrays);
-    return reached(measure_band_gains(arrays.coefficients, count, bands));
+    return reached(measure_band_gains(arrays.coefficients, count, bands, scratch));
 }
 
 void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width)
@@ -89,7 +81,7 @@ void start_length_search(LengthSearchState& state, const FilterDesign& design, F
     state.result = {0, 0, 0, -HUGE_VAL, 0};
 }
 
-bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays)
+bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays, ResponseScratch& scratch)
 {
     LengthSearch& search = state.result;
     // First every length in order, ruled out by its sampled gains or measured.
@@ -102,19 +94,19 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
         const DesignBands bands = design_length(state.design, state.type, state.width, count, arrays);
         bool passed_screens = true;
         for (int level = 0; level < SCREENS && passed_screens; ++level) {
-            passed_screens = may_reach(state, count, bands, level, arrays);
+            passed_screens = may_reach(state, count, bands, level, arrays, scratch);
         }
         if (!passed_screens) {
             continue;
         }
         ++search.measured;
-        const double attenuation = reached(measure_band_gains(arrays.coefficients, count, bands));
+        const double attenuation = reached(measure_band_gains(arrays.coefficients, count, bands, scratch));
         if (attenuation >= state.design.stop_band_attenuation) {
             search.shortest = count;
             search.shortest_attenuation = attenuation;
             state.done = true;
         } else {
-            note_measured(search, count, attenuation);
+            note_measured(state, count, attenuation);
         }
     }
     // None reaches it: the other lengths in order of what they may reach,
@@ -123,31 +115,33 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
     for (; state.ranking && !state.done && lengths > 0; --lengths) {
         int next = SHORTEST;
         for (int count = SHORTEST; count <= MAX_COEFFICIENTS; ++count) {
-            if (attenuation_bound[count] > attenuation_bound[next]) {
+            if (state.attenuation_bound[count] > state.attenuation_bound[next]) {
                 next = count;
             }
         }
-        if (attenuation_bound[next] == -HUGE_VAL || attenuation_bound[next] < search.best_attenuation
-            || (attenuation_bound[next] == search.best_attenuation && next > search.best)) {
+        const double bound = state.attenuation_bound[next];
+        if (bound == -HUGE_VAL || bound < search.best_attenuation
+            || (bound == search.best_attenuation && next > search.best)) {
             state.done = true;
             break;
         }
-        if (screen_level[next] + 1 < SCREENS) {
+        if (state.screen_level[next] + 1 < SCREENS) {
             const DesignBands bands = design_length(state.design, state.type, state.width, next, arrays);
-            may_reach(state, next, bands, screen_level[next] + 1, arrays);
+            may_reach(state, next, bands, state.screen_level[next] + 1, arrays, scratch);
             continue;
         }
         ++search.measured;
-        note_measured(search, next, attenuation_for_length(state.design, state.type, state.width, next, arrays));
+        note_measured(state, next, attenuation_for_length(state.design, state.type, state.width, next, arrays, scratch));
     }
     return state.done;
 }
 
-LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays)
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays,
+                             ResponseScratch& scratch)
 {
     LengthSearchState state{};
     start_length_search(state, design, type, width);
-    while (!continue_length_search(state, MAX_COEFFICIENTS, arrays)) {
+    while (!continue_length_search(state, MAX_COEFFICIENTS, arrays, scratch)) {
     }
     return state.result;
 }

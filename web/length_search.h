@@ -9,8 +9,9 @@
 #ifndef FIR_DESIGN_LENGTH_SEARCH_H
 #define FIR_DESIGN_LENGTH_SEARCH_H
 
-#include "frontend/design_filter.h"
-#include "frontend/filter_design_record.h"
+#include "core/design_filter.h"
+#include "core/filter_design_record.h"
+#include "web/response_measure.h"
 
 // The least gain, in dB, the pass band may have for a length to count.
 constexpr double PASS_BAND_LEAST_DB = -1.0;
@@ -24,11 +25,16 @@ struct LengthSearch {
 };
 
 // `design` holds the answers (any number of coefficients); `width` is the
-// transition width in cycles per sample, above 0. Uses `arrays` as scratch.
-LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays);
+// transition width in cycles per sample, above 0. Designs each length into
+// `arrays` and measures it in `scratch`, both the caller's.
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays,
+                             ResponseScratch& scratch);
 
 // The same search a few lengths at a time, so that a page can go on between
-// the pieces: start it, then continue it until it says it is done.
+// the pieces: start it, then continue it until it says it is done. All that
+// a search knows between the pieces is in its state; the arrays and scratch
+// passed to each piece hold nothing from one piece to the next, so several
+// searches may go on side by side, each with its own state.
 struct LengthSearchState {
     FilterDesign design;
     FilterType type;
@@ -38,15 +44,21 @@ struct LengthSearchState {
     bool ranking;                // trying the rest by what they may reach
     bool done;
     LengthSearch result;
+    // An upper bound on each length's attenuation, from its gains sampled by
+    // screen screen_level[count]; -inf once a length is measured in full or
+    // cannot pass its pass band.
+    double attenuation_bound[MAX_COEFFICIENTS + 1];
+    int screen_level[MAX_COEFFICIENTS + 1];
 };
 
 void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width);
 
 // Goes on for at most `lengths` lengths; true once the result is final.
-bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays);
+bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays, ResponseScratch& scratch);
 
 // The attenuation N taps reach, measured in full, or -inf when their pass
 // band loses more than 1 dB: what the search must agree with.
-double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays);
+double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays,
+                              ResponseScratch& scratch);
 
 #endif

@@ -40,7 +40,7 @@ function searchShortestLength(module) {
     while (!(done = module.searchContinue(SEARCH_STEP)) && performance.now() - start < SLICE_MS) {
     }
     if (!done) {
-      shown.textContent = `searching\u2026 (${Math.min(module.searchProgress(), 2049)} of 2049 lengths tried)`;
+      shown.textContent = `searching\u2026 (${Math.min(module.searchProgress(), module.maxCoefficients)} of ${module.maxCoefficients} lengths tried)`;
       afterYielding(piece);
       return;
     }
@@ -52,7 +52,7 @@ function searchShortestLength(module) {
       use.dataset.taps = result.shortest;
       use.hidden = false;
     } else {
-      shown.textContent = `no length up to 2049 reaches ${attenuation} dB with its pass band within 1 dB: `
+      shown.textContent = `no length up to ${module.maxCoefficients} reaches ${attenuation} dB with its pass band within 1 dB: `
         + (result.best > 0 ? `the most any reaches is ${result.bestAttenuation.toFixed(2)} dB, at ${result.best} taps, `
           + "a floor that truncating the taps to 16 bits sets" : "none passes its pass band");
     }

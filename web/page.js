@@ -32,7 +32,8 @@ const STATUS_PAUSE = 700;
     const designed = module.update();
     showFieldStates(module);
     const figures = module.figures();
-    showKaiserEstimate(figures.kaiserEstimate, module.fieldState(4) === "accepted");
+    showKaiserEstimate(figures.kaiserEstimate, module.fieldState(module.fieldIndex("attenuation")) === "accepted",
+                       module.maxCoefficients);
     showCoefficientText(designed ? module.coefficientText() : "");
     document.getElementById("response").classList.toggle("stale", !designed);
     if (designed) {
@@ -58,14 +59,14 @@ const STATUS_PAUSE = 700;
         impulsePlot.show(responses.impulse);
         stepPlot.show(responses.step);
       }
-      keepDesignInLink();
+      keepDesignInLink(module);
       searchShortestLength(module);
     }, 0);
     clearTimeout(statusTimer);
     statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
   };
   labelForm(module);
-  readDesignFromLink();
+  readDesignFromLink(module);
   const form = document.getElementById("answers");
   form.addEventListener("input", update);
   form.addEventListener("change", (event) => {

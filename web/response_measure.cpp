@@ -2,78 +2,18 @@
 
 #include <cmath>
 #include <initializer_list>
-#include <limits>
 #include <utility>
 
-#include "frontend/fixed_point.h"
+#include "core/filter_stages.h"
 
 namespace {
 
-constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
 // The gain, as a fraction, at the crossings the page reports.
 constexpr double HALF_GAIN = 0.5;                    // -6.02 dB
 constexpr double HALF_POWER = 0.70710678118654752;   // -3.01 dB
 // Local maxima of the stop band's spectrum searched between bins for the
 // true peak: the worst few, of which the worst side lobe is one.
 constexpr int REFINED_PEAKS = 4;
-
-const double TWO_PI = 2 * std::acos(-1.0);
-
-// The spectrum's scratch: the transform in place, its twiddle factors and
-// the gains; static, as the design's own arrays are.
-double real_part[SPECTRUM_SIZE];
-double imaginary_part[SPECTRUM_SIZE];
-double twiddle_cos[SPECTRUM_SIZE / 2];
-double twiddle_sin[SPECTRUM_SIZE / 2];
-bool twiddles_ready = false;
-double gains[RESPONSE_POINTS];
-
-// Iterative radix-2 transform of the first `size` entries of real_part /
-// imaginary_part, in place; `size` a power of two up to SPECTRUM_SIZE.
-void transform(int size)
-{
-    if (!twiddles_ready) {
-        for (int k = 0; k < SPECTRUM_SIZE / 2; ++k) {
-            twiddle_cos[k] = std::cos(TWO_PI * k / SPECTRUM_SIZE);
-            twiddle_sin[k] = -std::sin(TWO_PI * k / SPECTRUM_SIZE);
-        }
-        twiddles_ready = true;
-    }
-    for (int i = 1, j = 0; i < size; ++i) {
-        int bit = size >> 1;
-        for (; (j & bit) != 0; bit >>= 1) {
-            j ^= bit;
-        }
-        j |= bit;
-        if (i < j) {
-            std::swap(real_part[i], real_part[j]);
-            std::swap(imaginary_part[i], imaginary_part[j]);
-        }
-    }
-    for (int length = 2; length <= size; length <<= 1) {
-        const int half = length >> 1;
-        const int step = SPECTRUM_SIZE / length;
-        for (int start = 0; start < size; start += length) {
-            for (int k = 0; k < half; ++k) {
-                const double wr = twiddle_cos[k * step];
-                const double wi = twiddle_sin[k * step];
-                const int a = start + k;
-                const int b = a + half;
-                const double br = real_part[b] * wr - imaginary_part[b] * wi;
-                const double bi = real_part[b] * wi + imaginary_part[b] * wr;
-                real_part[b] = real_part[a] - br;
-                imaginary_part[b] = imaginary_part[a] - bi;
-                real_part[a] += br;
-                imaginary_part[a] += bi;
-            }
-        }
-    }
-}
-
-double to_db(double gain)
-{
-    return 20 * std::log10(gain > 1e-12 ? gain : 1e-12);
-}
 
 // The greatest exact gain near bin k, within the band [low, high]: golden-
 // section search between the bins on either side.
@@ -106,7 +46,7 @@ double refined_peak(const Coefficients& coefficients, int count, int k, double l
 
 // The greatest gain over [low, high]: the band's edges exactly, every bin
 // inside, and the true peaks near the greatest local maxima.
-double greatest_gain(const Coefficients& coefficients, int count, double low, double high)
+double greatest_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
 {
     double worst = std::fmax(exact_gain(coefficients, count, low), exact_gain(coefficients, count, high));
     int peaks[REFINED_PEAKS];
@@ -138,7 +78,7 @@ double greatest_gain(const Coefficients& coefficients, int count, double low, do
 }
 
 // The least gain over [low, high], edges and bins.
-double least_gain(const Coefficients& coefficients, int count, double low, double high)
+double least_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
 {
     double least = std::fmin(exact_gain(coefficients, count, low), exact_gain(coefficients, count, high));
     const int last = static_cast<int>(std::floor(high * SPECTRUM_SIZE));
@@ -151,7 +91,8 @@ double least_gain(const Coefficients& coefficients, int count, double low, doubl
 // Where the gain crosses `level` nearest the band edge `edge`, whose pass
 // band lies toward `pass_side` (+1 above, -1 below): the bins bracket it,
 // bisection on the exact gain finds it. In cycles per sample, or NaN.
-double crossing(const Coefficients& coefficients, int count, double edge, int pass_side, double level)
+double crossing(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double edge, int pass_side,
+                double level)
 {
     int k = static_cast<int>(std::lround(edge * SPECTRUM_SIZE));
     const int step = gains[k] >= level ? -pass_side : pass_side;
@@ -174,7 +115,7 @@ double crossing(const Coefficients& coefficients, int count, double edge, int pa
 
 DesignBands design_bands(const FilterDesign& design)
 {
-    return bands_for_width(design, (design.stop_band_attenuation - 7.95) / (14.36 * (design.number_of_coefficients - 1)));
+    return bands_for_width(design, kaiser_transition_width(design.stop_band_attenuation, design.number_of_coefficients));
 }
 
 DesignBands bands_for_width(const FilterDesign& design, double width)
@@ -202,112 +143,51 @@ DesignBands bands_for_width(const FilterDesign& design, double width)
     return bands;
 }
 
-double exact_gain(const Coefficients& coefficients, int count, double f)
-{
-    // Zero-phase amplitude about the centre: an odd N is c[M] + 2 sum c[M+k]
-    // cos(k w); an even N is 2 sum c[M+k] cos((2k + 1) w / 2). Summed by
-    // Clenshaw's recurrence in cos(w) or cos(w / 2).
-    const int middle = count / 2;
-    const bool odd = count % 2 == 1;
-    const double x = std::cos(TWO_PI * f * (odd ? 1.0 : 0.5));
-    double b1 = 0;
-    double b2 = 0;
-    const int terms = odd ? middle : count - 1;  // highest power of the series
-    for (int m = terms; m >= 1; --m) {
-        double a = 0;
-        if (odd) {
-            a = 2.0 * coefficients[middle + m];
-        } else if (m % 2 == 1) {
-            a = 2.0 * coefficients[middle + (m - 1) / 2];
-        }
-        const double b = a + 2 * x * b1 - b2;
-        b2 = b1;
-        b1 = b;
-    }
-    const double constant = odd ? coefficients[middle] : 0.0;
-    return std::fabs(constant + x * b1 - b2) / Q15;
-}
-
 namespace {
 
-// The `size`-point transform of coefficients[0 .. count - 1] / 2^15, bins
-// 0 to size / 2, into real_part and imaginary_part. The taps are real, so
-// the even ones go in as real and the odd ones as imaginary parts of a
-// transform half as long, whose bins k and size / 2 - k are then untangled.
-void transform_taps(const Coefficients& coefficients, int count, int size)
-{
-    const int half = size / 2;
-    for (int i = 0; i < half; ++i) {
-        real_part[i] = 2 * i < count ? coefficients[2 * i] / Q15 : 0.0;
-        imaginary_part[i] = 2 * i + 1 < count ? coefficients[2 * i + 1] / Q15 : 0.0;
-    }
-    transform(half);
-    const int step = SPECTRUM_SIZE / size;
-    real_part[half] = real_part[0] - imaginary_part[0];
-    imaginary_part[half] = 0.0;
-    real_part[0] += imaginary_part[0];
-    imaginary_part[0] = 0.0;
-    for (int k = 1; k <= half / 2; ++k) {
-        const int j = half - k;
-        // Even taps' bin k: (Z[k] + conj Z[j]) / 2; odd taps': (Z[k] - conj Z[j]) / 2i.
-        const double even_r = (real_part[k] + real_part[j]) / 2, even_i = (imaginary_part[k] - imaginary_part[j]) / 2;
-        const double odd_r = (imaginary_part[k] + imaginary_part[j]) / 2, odd_i = (real_part[j] - real_part[k]) / 2;
-        const double wr = twiddle_cos[k * step], wi = twiddle_sin[k * step];
-        // X[k] = E[k] + w^k O[k]; X[j] = conj(E[k] - w^k O[k]), as E and O repeat every half.
-        const double turned_r = odd_r * wr - odd_i * wi, turned_i = odd_r * wi + odd_i * wr;
-        real_part[k] = even_r + turned_r;
-        imaginary_part[k] = even_i + turned_i;
-        real_part[j] = even_r - turned_r;
-        imaginary_part[j] = turned_i - even_i;
-    }
-}
-
-// The gains of the spectrum of coefficients[0 .. count - 1] into `gains`.
-void compute_spectrum(const Coefficients& coefficients, int count)
-{
-    transform_taps(coefficients, count, SPECTRUM_SIZE);
-    for (int k = 0; k < RESPONSE_POINTS; ++k) {
-        gains[k] = std::hypot(real_part[k], imaginary_part[k]);
-    }
-}
-
-// The greatest gain over the stop bands, from the spectrum in `gains`.
-double worst_stop_gain(const Coefficients& coefficients, int count, const DesignBands& bands)
+// The greatest gain over the stop bands, from the full spectrum's `gains`.
+double worst_stop_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], const DesignBands& bands)
 {
     double worst = 0;
     for (int i = 0; i < bands.stop_count; ++i) {
-        worst = std::fmax(worst, greatest_gain(coefficients, count, bands.stop_low[i], bands.stop_high[i]));
+        worst = std::fmax(worst, greatest_gain(coefficients, count, gains, bands.stop_low[i], bands.stop_high[i]));
     }
     return worst;
 }
 
 }  // namespace
 
-double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands)
+double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands,
+                             ResponseScratch& scratch)
 {
-    compute_spectrum(coefficients, count);
-    return -to_db(worst_stop_gain(coefficients, count, bands));
+    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
+    return -to_db(worst_stop_gain(coefficients, count, scratch.gains, bands));
 }
 
-BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands)
+BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+                             ResponseScratch& scratch)
 {
-    compute_spectrum(coefficients, count);
+    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
+    const double (&gains)[RESPONSE_POINTS] = scratch.gains;
     const double middle = (bands.pass_low + bands.pass_high) / 2;
-    return {bands.stop_count > 0 ? worst_stop_gain(coefficients, count, bands) : 0.0,
-            bands.pass_low < bands.pass_high ? least_gain(coefficients, count, bands.pass_low, bands.pass_high)
+    return {bands.stop_count > 0 ? worst_stop_gain(coefficients, count, gains, bands) : 0.0,
+            bands.pass_low < bands.pass_high ? least_gain(coefficients, count, gains, bands.pass_low, bands.pass_high)
                                              : exact_gain(coefficients, count, middle)};
 }
 
 BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
-                            int points_per_tap)
+                            int points_per_tap, SpectrumScratch& scratch)
 {
     int size = 64;
     while (size < points_per_tap * count && size < SPECTRUM_SIZE) {
         size <<= 1;
     }
-    transform_taps(coefficients, count, size);
+    transform_taps(coefficients, count, size, scratch);
+    const double* const real_part = scratch.real_part;
+    const double* const imaginary_part = scratch.imaginary_part;
     // Squared gains, compared as they are; one square root of each extreme.
-    double stop_worst = 0.0, pass_least = HUGE_VAL;
+    double stop_worst = 0.0;
+    double pass_least = HUGE_VAL;
     const auto within = [](double f, double low, double high) { return f >= low && f <= high; };
     for (int k = 0; k <= size / 2; ++k) {
         const double f = static_cast<double>(k) / size;
@@ -324,23 +204,24 @@ BandGains sample_band_gains(const Coefficients& coefficients, int count, const D
     return {std::sqrt(stop_worst), std::sqrt(pass_least)};
 }
 
-void measure_response(const FilterDesign& design, const Coefficients& coefficients,
+void measure_response(const FilterDesign& design, const Coefficients& coefficients, ResponseScratch& scratch,
                       double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
 {
     const int count = design.number_of_coefficients;
-    compute_spectrum(coefficients, count);
+    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
+    const double (&gains)[RESPONSE_POINTS] = scratch.gains;
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
         gain_db[k] = to_db(gains[k]);
     }
 
     const DesignBands bands = design_bands(design);
-    const double worst = worst_stop_gain(coefficients, count, bands);
+    const double worst = worst_stop_gain(coefficients, count, gains, bands);
     figures.achieved_attenuation = bands.stop_count > 0 ? -to_db(worst) : NOT_A_FIGURE;
     const bool has_pass_band = bands.pass_low < bands.pass_high;
-    figures.pass_lowest = has_pass_band ? to_db(least_gain(coefficients, count, bands.pass_low, bands.pass_high))
+    figures.pass_lowest = has_pass_band ? to_db(least_gain(coefficients, count, gains, bands.pass_low, bands.pass_high))
                                         : NOT_A_FIGURE;
     figures.pass_highest = has_pass_band
-        ? to_db(greatest_gain(coefficients, count, bands.pass_low, bands.pass_high)) : NOT_A_FIGURE;
+        ? to_db(greatest_gain(coefficients, count, gains, bands.pass_low, bands.pass_high)) : NOT_A_FIGURE;
 
     // The band edges inside (0, 0.5), each with the side its pass band is on.
     const double low = std::fmin(design.lower_edge, design.upper_edge);
@@ -349,8 +230,8 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
     for (const auto& [edge, pass_side] : {std::pair<double, int>{low, +1}, {high, -1}}) {
         if (edge > 0 && edge < 0.5) {
             figures.band_edge[edges] = edge * design.sample_rate;
-            figures.half_gain[edges] = crossing(coefficients, count, edge, pass_side, HALF_GAIN) * design.sample_rate;
-            figures.half_power[edges] = crossing(coefficients, count, edge, pass_side, HALF_POWER) * design.sample_rate;
+            figures.half_gain[edges] = crossing(coefficients, count, gains, edge, pass_side, HALF_GAIN) * design.sample_rate;
+            figures.half_power[edges] = crossing(coefficients, count, gains, edge, pass_side, HALF_POWER) * design.sample_rate;
             ++edges;
         }
     }
@@ -360,7 +241,7 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
         figures.half_gain[edges] = NOT_A_FIGURE;
         figures.half_power[edges] = NOT_A_FIGURE;
     }
-    figures.peak_gain = to_db(greatest_gain(coefficients, count, 0, 0.5));
+    figures.peak_gain = to_db(greatest_gain(coefficients, count, gains, 0, 0.5));
     figures.taps_at_zero = 0;
     for (int i = 0; i < count; ++i) {
         figures.taps_at_zero += coefficients[i] == 0 ? 1 : 0;

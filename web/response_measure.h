@@ -5,15 +5,25 @@
 #ifndef FIR_DESIGN_RESPONSE_MEASURE_H
 #define FIR_DESIGN_RESPONSE_MEASURE_H
 
-#include "frontend/filter_design_record.h"
+#include <limits>
 
-// Points of the spectrum from 0 to half the sample rate: 2^15 + 1, a bin
-// every 1/65536 of the sample rate, 32 to a side lobe of a 2049-tap design.
-constexpr int SPECTRUM_SIZE = 1 << 16;
-constexpr int RESPONSE_POINTS = SPECTRUM_SIZE / 2 + 1;
+#include "core/filter_design_record.h"
+#include "web/spectrum.h"
+
+// A figure that does not exist for a design.
+constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
+
+// The measurements' work area, owned by the caller and passed to each call:
+// the transform's, and the gains of the full spectrum, which each call
+// computes before it reads them. It must start zeroed (static storage, or
+// `{}`); one measurement at a time may use it.
+struct ResponseScratch {
+    SpectrumScratch spectrum;
+    double gains[RESPONSE_POINTS];
+};
 
 // The bands of a design as Kaiser's transition width places them: the width
-// (A - 7.95) / (14.36 (N - 1)) of the sample rate, half of it on each side
+// kaiser_transition_width gives, half of it on each side
 // of every band edge. Frequencies in cycles per sample (0 to 0.5).
 struct DesignBands {
     double pass_low, pass_high;
@@ -28,7 +38,7 @@ constexpr int MISSING_BELOW = 1;
 constexpr int MISSING_ABOVE = 2;
 
 // What the page shows beside the plot. Frequencies in Hz; a figure that
-// does not exist for the design is NaN.
+// does not exist for the design is NOT_A_FIGURE.
 struct ResponseFigures {
     double achieved_attenuation;  // dB: the least loss over the stop bands
     double pass_lowest;           // dB: the least and the greatest gain
@@ -53,7 +63,8 @@ DesignBands bands_for_width(const FilterDesign& design, double width);
 // measured as the page measures the achieved attenuation: every bin of the
 // spectrum, the bands' edges exactly and the worst side lobes searched
 // between the bins. +inf (or 240 dB and more) where the gain is 0.
-double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands);
+double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands,
+                             ResponseScratch& scratch);
 
 // The greatest gain over the stop bands and the least over the pass band
 // (at its middle where the band has no width), as fractions.
@@ -64,22 +75,19 @@ struct BandGains {
 
 // Measured as stop_band_attenuation measures, and the pass band over every
 // bin and its edges exactly.
-BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands);
+BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+                             ResponseScratch& scratch);
 
 // Sampled cheaply at the bins of a spectrum of at least `points_per_tap`
 // times `count` points (1 to 16; each bin a bin of the full spectrum too):
 // the greatest stop-band gain found can only be below the measured one, the
 // least pass-band gain above. No stop band: 0; no pass-band bin: +inf.
 BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
-                            int points_per_tap);
-
-// |H(f)| of coefficients[0 .. N - 1] / 32768 at f cycles per sample,
-// summed exactly (the table is symmetric: a cosine series).
-double exact_gain(const Coefficients& coefficients, int count, double f);
+                            int points_per_tap, SpectrumScratch& scratch);
 
 // Fills gain_db[0 .. RESPONSE_POINTS - 1] with the gain in dB at
 // k / SPECTRUM_SIZE cycles per sample, and `figures` for the design.
-void measure_response(const FilterDesign& design, const Coefficients& coefficients,
+void measure_response(const FilterDesign& design, const Coefficients& coefficients, ResponseScratch& scratch,
                       double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures);
 
 #endif

@@ -1,0 +1,307 @@
+// The coefficient file on POSIX systems. The text goes to a temporary file
+// beside its target, which is flushed to disk and renamed over the target,
+// so that the target is replaced whole or not at all. Where the target
+// cannot be replaced by another file (its folder may not be written, it is a
+// mount point, the file has other names that must see the new text, or its
+// owner, group or access control list cannot be carried over), it is
+// rewritten in place instead, as opening it for writing would.
+#include "console/coefficient_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "console/ending_signals.h"
+#include "console/file_attributes.h"
+
+#ifndef PATH_MAX
+#define PATH_MAX 4096
+#endif
+
+namespace {
+
+// Links followed from the output's name to its target before giving up, as
+// the system itself does on a loop.
+constexpr int MAX_LINKS_FOLLOWED = 40;
+
+struct Path {
+    char text[PATH_MAX];
+};
+
+// errno after a failed call, never 0, so that a failure is never reported
+// as success.
+int last_error()
+{
+    return errno != 0 ? errno : EIO;
+}
+
+// Follows symbolic links from COEFFICIENT_FILE_NAME to where the text
+// belongs: the first name that is not a link, or the missing target of a
+// dangling link, which is then created. A relative link is read from the
+// folder that holds it. Returns 0 or an errno value.
+int resolve_target(Path& target)
+{
+    std::snprintf(target.text, sizeof target.text, "%s", COEFFICIENT_FILE_NAME);
+    for (int followed = 0; followed <= MAX_LINKS_FOLLOWED; ++followed) {
+        struct stat status {};
+        if (lstat(target.text, &status) != 0) {
+            return errno == ENOENT ? 0 : last_error();
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            return 0;
+        }
+        char link[PATH_MAX];
+        const ssize_t length = readlink(target.text, link, sizeof link);
+        if (length < 0) {
+            return last_error();
+        }
+        const std::size_t link_length = static_cast<std::size_t>(length);
+        const char* slash = std::strrchr(target.text, '/');
+        const std::size_t folder_length =
+            link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - target.text) + 1;
+        if (folder_length + link_length >= sizeof target.text) {
+            return ENAMETOOLONG;
+        }
+        std::memcpy(target.text + folder_length, link, link_length);
+        target.text[folder_length + link_length] = '\0';
+    }
+    return ELOOP;
+}
+
+// Writes `size` bytes from `bytes` at `offset`, resuming after a short write
+// or an interruption. Returns 0 or an errno value.
+int write_all_at(int descriptor, const char* bytes, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t written = pwrite(descriptor, bytes, size, offset);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return written < 0 ? last_error() : EIO;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        offset += written;
+    }
+    return 0;
+}
+
+// The temporary's name in the target's folder: short and fixed in length,
+// so that any name the target may have fits beside it. Its last six
+// characters are made up afresh until the name is free.
+constexpr const char* TEMPORARY_NAME = ".fir_design.XXXXXX";
+constexpr int TEMPORARY_TRIES = 100;
+
+// Creates a new temporary beside `target` with mode 0666, as a plain create
+// of the target would be: the folder's default access control list applies
+// where it has one, else the umask does. Returns a descriptor open for
+// writing, or -1 with errno set.
+int create_temporary(const Path& target, Path& temporary)
+{
+    const char* slash = std::strrchr(target.text, '/');
+    const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
+    const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s%s",
+                                          folder_length, target.text, TEMPORARY_NAME);
+    if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    static const char LETTERS[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    unsigned long long seed = static_cast<unsigned long long>(now.tv_nsec) ^ (static_cast<unsigned long long>(getpid()) << 32);
+    for (int tries = 0; tries < TEMPORARY_TRIES; ++tries) {
+        for (int i = name_length - 6; i < name_length; ++i) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;  // a 64-bit LCG step
+            temporary.text[i] = LETTERS[(seed >> 33) % (sizeof LETTERS - 1)];
+        }
+        const int descriptor = open(temporary.text, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// The file the text replaces: its status and a descriptor open for writing.
+struct ExistingFile {
+    struct stat status;
+    int descriptor;
+};
+
+// Writes the text to a new temporary file beside `target` and renames it over
+// the target. The new file gets the permission bits of the file it replaces
+// (`existing`; never its set-user-ID, set-group-ID or sticky bits), its
+// extended attributes (its access control list among them), its owner and
+// its group; without `existing` it is created as a plain create would. The
+// temporary is removed on any failure. *in_place_instead is set when the
+// folder allows neither the temporary nor the rename (or the target is a
+// mount point), or the owner, group or attributes cannot be carried over
+// (another user's file), so that the file can still be rewritten in place.
+int replace_through_temporary(const Path& target, const ExistingFile* existing,
+                              const CoefficientText& text, bool* in_place_instead)
+{
+    Path temporary{};
+    const int descriptor = create_temporary(target, temporary);
+    if (descriptor < 0) {
+        const int error = last_error();
+        *in_place_instead = error == EACCES || error == EPERM;
+        return error;
+    }
+    int error = 0;
+    if (existing != nullptr) {
+        // Only root may give a file away. A file that would change hands
+        // (another user's, which the runner may write) is rewritten in place
+        // instead, so that nobody gains or loses access to it.
+        struct stat created {};
+        if (fchown(descriptor, existing->status.st_uid, existing->status.st_gid) != 0
+            && (fstat(descriptor, &created) != 0 || created.st_uid != existing->status.st_uid
+                || created.st_gid != existing->status.st_gid)) {
+            error = EPERM;
+        }
+        // An access control list that cannot be carried over must not be
+        // lost either: the old file is then rewritten in place, keeping it.
+        if (error == 0) {
+            error = copy_file_attributes(existing->descriptor, descriptor);
+        }
+        *in_place_instead = error != 0;
+        if (error == 0 && fchmod(descriptor, existing->status.st_mode & 0777) != 0) {
+            error = last_error();
+        }
+    }
+    if (error == 0) {
+        error = write_all_at(descriptor, text.characters.data(), text.length, 0);
+    }
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    if (close(descriptor) != 0 && error == 0) {
+        error = last_error();
+    }
+    if (error == 0 && std::rename(temporary.text, target.text) != 0) {
+        error = last_error();
+        *in_place_instead = error == EACCES || error == EPERM || error == EBUSY;
+    }
+    if (error != 0) {
+        unlink(temporary.text);
+    }
+    return error;
+}
+
+// Writes the text over the file open on `descriptor`, `old_size` bytes long,
+// and cuts the file to the text's length. Not whole-or-nothing, but the
+// failures that come from the file's size are found before a byte of the old
+// text is overwritten: the size limit is checked first, and the part of the
+// text beyond the old end is written first and taken back if it fails.
+int rewrite_in_place(int descriptor, off_t old_size, const CoefficientText& text)
+{
+    const off_t length = static_cast<off_t>(text.length);
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && text.length > limit.rlim_cur) {
+        return EFBIG;
+    }
+    if (length > old_size) {
+        const int error = write_all_at(descriptor, text.characters.data() + old_size,
+                                       static_cast<std::size_t>(length - old_size), old_size);
+        if (error != 0) {
+            if (ftruncate(descriptor, old_size) != 0) {
+                // The old text is still whole; only its new tail stays.
+            }
+            return error;
+        }
+    }
+    const std::size_t head = static_cast<std::size_t>(length < old_size ? length : old_size);
+    int error = write_all_at(descriptor, text.characters.data(), head, 0);
+    if (error == 0 && ftruncate(descriptor, length) != 0) {
+        error = last_error();
+    }
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    return error;
+}
+
+// Puts the text where COEFFICIENT_FILE_NAME leads, as the file's contract
+// says. Returns 0, an errno value or NOT_A_REGULAR_FILE.
+int write_text(const CoefficientText& text)
+{
+    Path target{};
+    int error = resolve_target(target);
+    if (error != 0) {
+        return error;
+    }
+    bool in_place_instead = false;
+    ExistingFile existing{};
+    if (stat(target.text, &existing.status) != 0) {
+        return errno == ENOENT ? replace_through_temporary(target, nullptr, text, &in_place_instead)
+                               : last_error();
+    }
+    if (S_ISDIR(existing.status.st_mode)) {
+        return EISDIR;
+    }
+    if (!S_ISREG(existing.status.st_mode)) {
+        return NOT_A_REGULAR_FILE;
+    }
+    // Opening the file for writing asks the system itself whether its user
+    // may write it (root may write a read-only file, as with any editor).
+    existing.descriptor = open(target.text, O_WRONLY | O_NOCTTY);
+    if (existing.descriptor < 0) {
+        return last_error();
+    }
+    // A file with other names is rewritten in place, so that all of them
+    // see the new text.
+    if (existing.status.st_nlink == 1) {
+        error = replace_through_temporary(target, &existing, text, &in_place_instead);
+    }
+    if (existing.status.st_nlink > 1 || in_place_instead) {
+        error = rewrite_in_place(existing.descriptor, existing.status.st_size, text);
+    }
+    if (close(existing.descriptor) != 0 && error == 0) {
+        error = last_error();
+    }
+    return error;
+}
+
+}  // namespace
+
+int put_coefficient_text(const CoefficientText& text)
+{
+    // Hold back the signals that end a run until the temporary is either
+    // renamed or removed, so that none is left behind; and take a file-size
+    // limit as the error EFBIG rather than as SIGXFSZ, which would end the run
+    // with the temporary in place. An ignored SIGXFSZ stays ignored.
+    // SIGXFSZ itself is ignored, not held: held, it would still end the run
+    // once let through.
+    const EndingSignals ending = ending_signals();
+    sigset_t held;
+    sigset_t previous_mask;
+    sigemptyset(&held);
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaddset(&held, ending.numbers[i]);
+    }
+    sigdelset(&held, SIGXFSZ);
+    sigprocmask(SIG_BLOCK, &held, &previous_mask);
+    struct sigaction ignore {};
+    struct sigaction previous_size_action {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &previous_size_action);
+
+    const int error = write_text(text);
+
+    sigaction(SIGXFSZ, &previous_size_action, nullptr);
+    sigprocmask(SIG_SETMASK, &previous_mask, nullptr);
+    return error;
+}

@@ -1,0 +1,70 @@
+// Single keys from the keyboard, without echo and without waiting for a
+// line: every answer typed at a terminal or console is read through here,
+// key by key, and echoed by the dialogue itself. One implementation for each
+// platform: a terminal's descriptor on POSIX systems, the console's own key
+// read on Windows.
+#ifndef FIR_DESIGN_TERMINAL_KEYS_H
+#define FIR_DESIGN_TERMINAL_KEYS_H
+
+#include <cstdio>
+
+#include "core/answer_line.h"
+
+// The descriptor of standard input when it is a keyboard (a terminal or a
+// console), otherwise -1: the answers then come from a pipe or a file,
+// which is then set to be read byte for byte (binary mode on Windows).
+int keyboard_on_standard_input();
+
+// Starts reading single keys from the keyboard on terminal_fd, for the
+// whole dialogue. On a POSIX terminal: canonical mode and echo off, Enter
+// arriving as carriage return (13), Ctrl-C, Ctrl-\ and Ctrl-Z still
+// working; until end_key_reading, each signal that would end the run
+// (ENDING_SIGNALS) first restores the terminal, then ends the run by the
+// same signal, and Ctrl-Z suspends with the terminal restored and resumes
+// in key mode once the run is in the foreground again (the mode then found
+// is the one restored at the end). A signal ignored when the program started
+// stays ignored.
+// Returns false, changing nothing, when the terminal's mode cannot be read
+// or set.
+bool begin_key_reading(int terminal_fd);
+
+// What a key does, as the terminal's settings (or the console) name it.
+enum class KeyRole {
+    Character,   // an ordinary key: `code` is its character
+    Erase,       // Backspace
+    EraseWord,   // Ctrl-W
+    EraseLine,   // Ctrl-U (Esc on the console)
+    EndOfInput,  // Ctrl-D (Ctrl-Z on the console)
+    Sequence,    // a key that sends several codes (an arrow, a function key)
+    Resumed,     // not a key: the run went on after a suspension (Ctrl-Z)
+    Resized,     // not a key: the terminal's width may have changed
+};
+
+struct TerminalKey {
+    KeyRole role;
+    char code;  // the key's first code, whatever its role; Enter is 13
+};
+
+// Waits for the next key and stores it in *key. EndOfInput when the
+// terminal hung up; StreamFailed, with errno set, when it cannot be read.
+// Only between begin_key_reading and end_key_reading.
+AnswerStatus read_terminal_key(TerminalKey* key);
+
+// Puts the keyboard back as begin_key_reading found it.
+void end_key_reading();
+
+// The keyboard's screen, between begin_key_reading and end_key_reading:
+// its width in columns (0 when it does not say), and whether it moves its
+// cursor on the usual escape sequences (cursor up, forward, erase below),
+// which a dumb terminal (TERM unset, empty or "dumb") and the Windows
+// console's plain output do not.
+int terminal_columns();
+bool terminal_moves_cursor();
+
+// Where the keys are echoed: `output` when it writes to the keyboard's own
+// screen, else that screen opened for writing (standard output redirected
+// to a file still lets the user see what they type), or `output` when it
+// cannot be opened. A stream other than `output` is the caller's to close.
+std::FILE* terminal_echo_stream(std::FILE* output);
+
+#endif

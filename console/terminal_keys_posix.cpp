@@ -1,0 +1,327 @@
+#include "console/terminal_keys.h"
+
+#include "console/ending_signals.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Shared with the signal handlers, which is why they live at file scope.
+termios saved_mode;
+volatile sig_atomic_t key_fd = -1;  // the terminal while it is in key mode, else -1
+volatile sig_atomic_t resumed = 0;  // set when the run goes on after Ctrl-Z
+volatile sig_atomic_t resized = 0;  // set when the terminal's size changed
+// Whether SIGTTOU was ignored or held at start: the terminal may then be set
+// from the background, and key mode may have been set from there.
+volatile sig_atomic_t set_from_background = 0;
+
+constexpr unsigned char ESCAPE = 27;
+constexpr unsigned char DELETE = 127;
+constexpr unsigned char BACKSPACE = 8;
+// How long the rest of an escape sequence may take after its ESC, in
+// milliseconds: a terminal sends the sequence in one write, a person
+// pressing Esc alone sends nothing after it.
+constexpr int ESCAPE_SEQUENCE_WAIT = 50;
+
+EndingSignals ending;
+struct sigaction previous_ending_actions[MAX_ENDING_SIGNALS];
+struct sigaction previous_suspend_action;
+struct sigaction previous_resize_action;
+
+termios key_mode_of(const termios& mode)
+{
+    termios key_mode = mode;
+    key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays on
+    key_mode.c_iflag &= ~static_cast<tcflag_t>(ICRNL);          // Enter arrives as 13
+    key_mode.c_cc[VMIN] = 1;
+    key_mode.c_cc[VTIME] = 0;
+    return key_mode;
+}
+
+// Every call below is async-signal-safe.
+//
+// Puts the saved mode back while the terminal is still the run's. Once a
+// shell has taken it back (the run shares its job with make or a shell
+// script, which stopped first) the shell sets its own mode, and a change from
+// the background would stop the run on SIGTTOU, which is held off here.
+// Where SIGTTOU was ignored from the start, the background is no bar.
+void restore_terminal()
+{
+    sigset_t tty_output;
+    sigset_t previous;
+    sigemptyset(&tty_output);
+    sigaddset(&tty_output, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &tty_output, &previous);
+    if (key_fd >= 0 && (set_from_background != 0 || tcgetpgrp(key_fd) == getpgrp())) {
+        tcsetattr(key_fd, TCSANOW, &saved_mode);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void raise_with_default_action(int signal_number)
+{
+    signal(signal_number, SIG_DFL);
+    sigset_t just_this;
+    sigemptyset(&just_this);
+    sigaddset(&just_this, signal_number);
+    sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
+    raise(signal_number);
+}
+
+// Blocks the ending signals and Ctrl-Z while a handler runs, so that one
+// handler never interrupts another.
+void block_handled_signals(sigset_t* mask)
+{
+    sigemptyset(mask);
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaddset(mask, ending.numbers[i]);
+    }
+    sigaddset(mask, SIGTSTP);
+    sigaddset(mask, SIGWINCH);
+}
+
+void end_run_by_signal(int signal_number)
+{
+    restore_terminal();
+    // Die by the same signal, so that the parent sees how the run ended.
+    raise_with_default_action(signal_number);
+}
+
+// Installs `handler` for the signal unless the signal is ignored: whoever
+// started the program chose that (a script's `trap "" INT`, nohup), and it
+// holds for the whole run. *previous receives the action found.
+void install_handler(int signal_number, void (*handler)(int), struct sigaction* previous)
+{
+    struct sigaction action {};
+    sigaction(signal_number, nullptr, &action);
+    if (previous != nullptr) {
+        *previous = action;
+    }
+    if (action.sa_handler == SIG_IGN) {
+        return;
+    }
+    action = {};
+    action.sa_handler = handler;
+    block_handled_signals(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: the key read sees EINTR and reads again
+    sigaction(signal_number, &action, nullptr);
+}
+
+// Continued after `fg` or `bg`: key mode is taken up again by the key read
+// (rejoin_terminal), once the run has the terminal, not here, where it may
+// still be in the background.
+void suspend_with_terminal_restored(int /*signal_number*/)
+{
+    const int saved_errno = errno;
+    restore_terminal();
+    raise_with_default_action(SIGTSTP);
+    install_handler(SIGTSTP, suspend_with_terminal_restored, nullptr);
+    resumed = 1;
+    errno = saved_errno;
+}
+
+void note_resize(int /*signal_number*/)
+{
+    resized = 1;
+}
+
+// After a suspension: waits until the run is in the foreground again (in the
+// background tcdrain stops it by SIGTTOU until `fg`), then takes the mode
+// the shell gave back as the one to restore, and key mode again.
+void rejoin_terminal()
+{
+    while (tcdrain(key_fd) != 0 && errno == EINTR) {
+    }
+    if (tcgetpgrp(key_fd) != getpgrp()) {
+        return;  // SIGTTOU is ignored: the terminal is not the run's to set
+    }
+    sigset_t handled;
+    sigset_t previous;
+    block_handled_signals(&handled);
+    sigprocmask(SIG_BLOCK, &handled, &previous);  // the handlers read saved_mode
+    termios mode;
+    if (tcgetattr(key_fd, &mode) == 0) {
+        saved_mode = mode;
+        const termios key_mode = key_mode_of(mode);
+        tcsetattr(key_fd, TCSANOW, &key_mode);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+// How a read that gave no byte ends the answers: a read of 0 bytes, or EIO
+// on a terminal whose other side is gone, is a hang-up and so the end of
+// the input; any other error is a failure.
+AnswerStatus end_or_failure(ssize_t count)
+{
+    pollfd terminal{key_fd, POLLIN, 0};
+    if (count == 0 || (errno == EIO && poll(&terminal, 1, 0) == 1 && (terminal.revents & POLLHUP) != 0)) {
+        return AnswerStatus::EndOfInput;
+    }
+    return AnswerStatus::StreamFailed;
+}
+
+// Whether the terminal's special character `name` is set to `byte`; an
+// unset one (_POSIX_VDISABLE) matches no key.
+bool is_special(unsigned char byte, int name)
+{
+    return saved_mode.c_cc[name] != _POSIX_VDISABLE && byte == saved_mode.c_cc[name];
+}
+
+// The key's role by the terminal's settings. DEL and Backspace both erase,
+// whichever of them the settings name: terminals differ in which they send.
+KeyRole role_of(unsigned char byte)
+{
+    if (is_special(byte, VEOF)) {
+        return KeyRole::EndOfInput;
+    }
+    if (is_special(byte, VERASE) || byte == DELETE || byte == BACKSPACE) {
+        return KeyRole::Erase;
+    }
+    if (is_special(byte, VWERASE)) {
+        return KeyRole::EraseWord;
+    }
+    if (is_special(byte, VKILL)) {
+        return KeyRole::EraseLine;
+    }
+    return KeyRole::Character;
+}
+
+bool rest_of_sequence_follows()
+{
+    pollfd terminal{key_fd, POLLIN, 0};
+    return poll(&terminal, 1, ESCAPE_SEQUENCE_WAIT) == 1 && (terminal.revents & POLLIN) != 0;
+}
+
+// Reads the rest of an escape sequence after its ESC: ESC [ or ESC O, any
+// parameter bytes, and the final byte from @ to ~; or ESC and one key.
+void skip_escape_sequence()
+{
+    unsigned char byte = 0;
+    if (read(key_fd, &byte, 1) != 1 || (byte != '[' && byte != 'O')) {
+        return;
+    }
+    while (rest_of_sequence_follows() && read(key_fd, &byte, 1) == 1 && (byte < '@' || byte > '~')) {
+    }
+}
+
+}  // namespace
+
+int keyboard_on_standard_input()
+{
+    return isatty(STDIN_FILENO) != 0 ? STDIN_FILENO : -1;
+}
+
+bool begin_key_reading(int terminal_fd)
+{
+    termios mode;
+    if (tcgetattr(terminal_fd, &mode) != 0) {
+        return false;
+    }
+    saved_mode = mode;
+    struct sigaction tty_output {};
+    sigset_t held;
+    sigaction(SIGTTOU, nullptr, &tty_output);
+    sigprocmask(SIG_BLOCK, nullptr, &held);
+    set_from_background = tty_output.sa_handler == SIG_IGN || sigismember(&held, SIGTTOU) == 1 ? 1 : 0;
+    ending = ending_signals();
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        install_handler(ending.numbers[i], end_run_by_signal, &previous_ending_actions[i]);
+    }
+    install_handler(SIGTSTP, suspend_with_terminal_restored, &previous_suspend_action);
+    install_handler(SIGWINCH, note_resize, &previous_resize_action);
+    key_fd = terminal_fd;
+    resumed = 0;
+    resized = 0;
+    const termios key_mode = key_mode_of(mode);
+    // TCSANOW, not TCSAFLUSH: keys typed ahead must not be thrown away.
+    if (tcsetattr(terminal_fd, TCSANOW, &key_mode) != 0) {
+        end_key_reading();
+        return false;
+    }
+    return true;
+}
+
+AnswerStatus read_terminal_key(TerminalKey* key)
+{
+    for (;;) {
+        if (resumed != 0) {
+            resumed = 0;
+            resized = 0;  // the question is shown again anyway
+            rejoin_terminal();
+            *key = {KeyRole::Resumed, 0};
+            return AnswerStatus::Accepted;
+        }
+        if (resized != 0) {
+            resized = 0;
+            *key = {KeyRole::Resized, 0};
+            return AnswerStatus::Accepted;
+        }
+        unsigned char byte = 0;
+        const ssize_t count = read(key_fd, &byte, 1);
+        if (count < 0 && errno == EINTR) {
+            continue;  // a signal came first: perhaps the run was suspended
+        }
+        if (count != 1) {
+            return end_or_failure(count);
+        }
+        *key = {role_of(byte), static_cast<char>(byte)};
+        if (byte == ESCAPE && rest_of_sequence_follows()) {
+            skip_escape_sequence();
+            key->role = KeyRole::Sequence;
+        }
+        return AnswerStatus::Accepted;
+    }
+}
+
+void end_key_reading()
+{
+    restore_terminal();
+    key_fd = -1;
+    for (std::size_t i = 0; i < ending.count; ++i) {
+        sigaction(ending.numbers[i], &previous_ending_actions[i], nullptr);
+    }
+    sigaction(SIGTSTP, &previous_suspend_action, nullptr);
+    sigaction(SIGWINCH, &previous_resize_action, nullptr);
+}
+
+int terminal_columns()
+{
+    winsize size{};
+    return key_fd >= 0 && ioctl(key_fd, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+bool terminal_moves_cursor()
+{
+    const char* name = std::getenv("TERM");
+    return name != nullptr && *name != '\0' && std::strcmp(name, "dumb") != 0;
+}
+
+std::FILE* terminal_echo_stream(std::FILE* output)
+{
+    struct stat output_status {};
+    struct stat terminal_status {};
+    const int output_fd = fileno(output);
+    if (output_fd < 0 || isatty(output_fd) == 0 || fstat(output_fd, &output_status) != 0
+        || fstat(key_fd, &terminal_status) != 0 || output_status.st_rdev != terminal_status.st_rdev) {
+        const char* name = ttyname(key_fd);
+        const int descriptor = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY);
+        std::FILE* terminal = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+        if (terminal != nullptr) {
+            return terminal;
+        }
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+    }
+    return output;
+}

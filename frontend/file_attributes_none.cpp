@@ -1,7 +1,0 @@
-// Systems without Linux's extended-attribute calls: no attributes to carry.
-#include "frontend/file_attributes.h"
-
-int copy_file_attributes(int /*from*/, int /*to*/)
-{
-    return 0;
-}

@@ -1,0 +1,430 @@
+#!/usr/bin/env python3
+"""The page in headless Chromium against the console tool it was built with.
+
+    web_page_test.py PAGE FIR_DESIGN
+
+The module must give the console's file for a fixed-seed set of designs; the
+page, typed into as a person would, must show the console's file and
+refusals, download the file with either line end, and report an achieved
+attenuation that an independent 2^20-point spectrum of the integers agrees
+with.
+"""
+import math
+import os
+import pathlib
+import random
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import numpy
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples"))
+import fir_response  # noqa: E402
+import headless_browser  # noqa: E402
+
+PAGE, PROGRAM = (os.path.abspath(p) for p in sys.argv[1:3])
+PROMPTS = {"rate": "What is the sample frequency?", "cutoff": "What is the cutoff frequency?",
+           "lower": "What is the lower cutoff frequency?", "upper": "What is the upper cutoff frequency?",
+           "attenuation": "What is the stop band attenuation?",
+           "count": "How many coefficients do you want? (less than or equal to 2049)"}
+TYPE_LABELS = {"L": "Low Pass", "H": "High Pass", "B": "Band Pass"}
+
+
+def console(answers):
+    """(file text or None, standard error) of the console tool for answers,
+    a list of lines."""
+    with tempfile.TemporaryDirectory() as folder:
+        run = subprocess.run([PROGRAM], input="".join(a + "\n" for a in answers).encode(), cwd=folder,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        path = os.path.join(folder, "filter_coefficients.c")
+        if not os.path.exists(path):
+            return None, run.stderr.decode()
+        with open(path) as file:
+            return file.read(), run.stderr.decode()
+
+
+def refusal_of(answers):
+    """The console's refusal of answers, without the program's name: as the page shows it."""
+    return console(answers)[1].strip().replace("fir_design: ", "", 1)
+
+
+def console_taps(answers):
+    """(sample rate, coefficients) of the console tool's file for answers."""
+    with tempfile.NamedTemporaryFile("w", suffix=".c") as file:
+        file.write(console(answers)[0])
+        file.flush()
+        return fir_response.read_coefficient_file(file.name)
+
+
+def random_design(chance):
+    """Answers of a design in range: every type, edges at the limits, odd and even N."""
+    rate = chance.choice([2, 3, 8000, 44100, 48000, 96000, 192000, 2147483647, chance.randint(2, 400000)])
+    key = chance.choice("LlHhBb")
+    half = rate // 2
+    edge = lambda low, high: chance.choice([low, high, chance.randint(low, high)])  # noqa: E731
+    if key in "Ll":
+        edges = [edge(1, half)]
+    elif key in "Hh":
+        edges = [edge(0, half - 1)]
+    else:
+        lower = edge(0, half)
+        edges = [lower, chance.choice([u for u in {0, half, chance.randint(0, half)} if u != lower] or [1 - lower])]
+    attenuation = chance.choice([0, 7, 8, 20, 21, 50, 51, 6449, chance.randint(0, 150)])
+    count = chance.choice([2, 3, 2048, 2049, chance.randint(2, 2049)])
+    return [str(rate), key] + [str(e) for e in edges] + [str(attenuation), str(count)]
+
+
+class Page(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.downloads = tempfile.mkdtemp()
+        cls.browser = headless_browser.open_page(PAGE, cls.downloads)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+
+    def field(self, prompt):
+        label = self.browser.find_element(By.XPATH, "//label[normalize-space()=\"%s\"]" % prompt)
+        return self.browser.find_element(By.ID, label.get_attribute("for"))
+
+    def type_answers(self, answers):
+        """Types answers as the console takes them: rate, key, edges, attenuation, count."""
+        rate, key, *edges, attenuation, count = answers
+        self.choose(key.upper())
+        names = ["rate"] + (["lower", "upper"] if key.upper() == "B" else ["cutoff"]) + ["attenuation", "count"]
+        for name, value in zip(names, [rate] + edges + [attenuation, count]):
+            self.retype(self.field(PROMPTS[name]), value)
+
+    def retype(self, box, text):
+        """Replaces a field's text as typing does; emptied by typing a space and erasing it.
+        Returns once the page has shown what lies below the first screen, which it does
+        in a task of its own after the change."""
+        box.clear()
+        box.send_keys(text or " ", *([] if text else [Keys.BACKSPACE]))
+        self.browser.execute_async_script("setTimeout(arguments[0], 0)")
+
+    def shown(self, element_id):
+        return self.browser.execute_script("return document.getElementById(arguments[0]).textContent", element_id)
+
+    def test_the_module_gives_the_console_s_file_for_a_thousand_designs(self):
+        chance = random.Random(2026)
+        designs = [random_design(chance) for _ in range(1000)]
+        texts = self.browser.execute_script("""
+            const m = window.designModule;
+            return arguments[0].map(([rate, key, ...rest]) => {
+              const band = key.toUpperCase() === "B";
+              const values = [rate, band ? "" : rest[0], band ? rest[0] : "", band ? rest[1] : "",
+                              rest[rest.length - 2], rest[rest.length - 1], ""];
+              values.forEach((text, field) => m.setField(field, text));
+              m.setFilterType(key);
+              return m.update() ? m.coefficientText() : null;
+            });""", designs)
+        for design, text in zip(designs, texts):
+            self.assertEqual(text, console(design)[0], design)
+
+    def test_typed_answers_show_and_download_the_console_s_file(self):
+        self.assertEqual(self.browser.execute_script(
+            "return performance.getEntriesByType('resource').length + "
+            "document.querySelectorAll('script[src], link[href]:not([href^=\"data:\"]), img[src]').length"), 0)
+        self.browser.find_element(By.TAG_NAME, "body").send_keys("h")  # the menu's keys choose too
+        self.assertTrue(self.browser.find_element(By.CSS_SELECTOR, "input[value=H]").is_selected())
+        answers = ["44100", "B", "3400", "300", "70", "255"]  # swapped edges: the band between them
+        self.type_answers(answers)
+        expected = console(answers)[0]
+        self.assertEqual(self.shown("coefficient-text"), expected)
+        for line_ends, text in (("LF", expected), ("CR LF", expected.replace("\n", "\r\n"))):
+            self.browser.find_element(By.XPATH, "//select[@id='line-ends']/option[text()='%s']" % line_ends).click()
+            self.browser.find_element(By.ID, "download").click()
+            path = os.path.join(self.downloads, "filter_coefficients.c")
+            for _ in range(100):
+                if os.path.exists(path):
+                    break
+                time.sleep(0.1)
+            with open(path, "rb") as downloaded:
+                self.assertEqual(downloaded.read(), text.encode(), line_ends)
+            os.remove(path)
+
+    def test_each_question_refuses_as_the_console_does(self):
+        refusals = [["12.5"], ["48000", "L", "24001"], ["48001", "H", "24000"], ["48000", "B", "-1"],
+                    ["48000", "B", "500", "500"], ["48000", "L", "12000", "60 dB"],
+                    ["48000", "L", "12000", "60", "2050"]]
+        good = ["48000", "L", "12000", "60", "101"]
+        for answers in refusals:
+            full = answers + good[len(answers):] if answers[1:2] != ["B"] else \
+                answers + ["600", "60", "101"][len(answers) - 3:]
+            self.type_answers(full)
+            message = refusal_of(answers)
+            refusal = self.browser.find_element(By.XPATH, "//p[@class='refusal'][normalize-space()=\"%s\"]" % message)
+            self.assertTrue(refusal.is_displayed(), message)
+            self.assertEqual(self.shown("coefficient-text"), "", message)
+            self.assertFalse(self.browser.find_element(By.ID, "download").is_enabled(), message)
+        # A question whose range depends on a refused answer is shown, waiting for it.
+        self.type_answers(["abc", "B", "1", "2", "60", "101"])  # no prefix of "abc" is accepted
+        self.type_answers(["abc", "L", "1", "60", "101"])
+        states = self.browser.execute_script(
+            "return ['cutoff', 'lower-cutoff'].map((id) => document.getElementById(id).closest('.question').hidden)")
+        self.assertEqual(states, [False, True])
+
+    def test_the_achieved_attenuation_agrees_with_an_independent_spectrum(self):
+        # The third has its worst gain at the stop band's edge, 1.6 dB above the nearest bin
+        # of a 2^16-point spectrum.
+        for answers in (["48000", "L", "12000", "60", "101"], ["48000", "L", "10000", "100", "2049"],
+                        ["48000", "L", "4164", "40", "1931"],
+                        ["8001", "H", "1000", "40", "31"], ["44100", "B", "300", "3400", "80", "511"]):
+            self.type_answers(answers)
+            shown = float(self.shown("achieved-attenuation").split()[0])
+            rate, taps = console_taps(answers)
+            q15 = numpy.array(taps) / fir_response.Q15
+            spectrum = numpy.abs(numpy.fft.rfft(q15, 1 << 20))
+            _, stops = fir_response.bands(answers[1], [int(e) for e in answers[2:-2]], rate,
+                                          int(answers[-2]), len(taps))
+            worst = 0
+            for low, high in stops:
+                bins = spectrum[math.ceil(low * (1 << 20)):math.floor(high * (1 << 20)) + 1]
+                edges = [abs(numpy.sum(q15 * numpy.exp(-2j * math.pi * f * numpy.arange(len(taps)))))
+                         for f in (low, high)]
+                worst = max(worst, bins.max(), *edges)
+            self.assertAlmostEqual(shown, -20 * math.log10(worst), delta=0.2, msg=answers)
+        self.type_answers(["48000", "L", "12000", "7", "101"])
+        self.assertTrue(self.shown("achieved-attenuation").startswith("no stop band"))
+
+    def choose(self, key):
+        self.browser.find_element(By.XPATH, "//label[normalize-space()='%s']" % TYPE_LABELS[key]).click()
+
+    def checked_type(self):
+        return self.browser.execute_script("return document.querySelector('input[name=filter-type]:checked').value")
+
+    def test_the_type_keys_act_only_in_the_type_group_and_without_modifiers(self):
+        self.choose("L")
+        in_group = self.browser.find_element(By.CSS_SELECTOR, "input[value=L]")
+        for element, keys in ((self.browser.find_element(By.ID, "download"), "b"), (in_group, Keys.CONTROL + "b"),
+                              (in_group, Keys.ALT + "b"), (in_group, Keys.CONTROL + "h")):
+            element.send_keys(keys)
+            self.assertEqual(self.checked_type(), "L", repr(keys))
+        self.browser.find_element(By.ID, "line-ends").send_keys("l")
+        in_group.send_keys("b")  # in the group, alone
+        self.assertEqual(self.checked_type(), "B")
+
+    def paste(self, field_id, text):
+        self.browser.execute_script("""
+            const data = new DataTransfer();
+            data.setData("text", arguments[1]);
+            document.getElementById(arguments[0]).dispatchEvent(
+              new ClipboardEvent("paste", {clipboardData: data, bubbles: true, cancelable: true}));""", field_id, text)
+
+    def test_blank_long_and_pasted_answers_are_judged_as_the_console_judges_them(self):
+        good = ["48000", "L", "12000", "60", "101"]
+        self.type_answers(good)
+        rate = self.field(PROMPTS["rate"])
+        self.retype(rate, "")
+        message = refusal_of(["abc"])
+        self.assertEqual(self.shown("sample-rate-refusal"), message)
+        self.assertEqual(rate.get_attribute("aria-invalid"), "true")
+        time.sleep(1)  # the status line speaks once typing pauses
+        self.assertEqual(self.shown("status"), message + ".")
+        # No length is cut short: 199 spaces and 60 are 60 dB, as the console reads them.
+        self.type_answers(good[:3] + [" " * 199 + "60", "101"])
+        self.assertEqual(self.shown("coefficient-text"), console(good)[0])
+        # A paste of the console's answers spreads over the questions, the menu's line choosing the type.
+        for answers in (["44100", "b", "300", "3400", "80", "511"], ["8000", "h", "1000", "40", "31"]):
+            self.paste("sample-rate", "\r\n".join(answers) + "\r\n")
+            self.assertEqual(self.shown("coefficient-text"), console(answers)[0], answers)
+        self.paste("sample-rate", "48000\nL x\n12000\n")
+        self.assertEqual(self.shown("filter-type-refusal"), refusal_of(["48000", "L x", "12000"]))
+
+    def test_zoom_returns_to_the_whole_spectrum(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.type_answers(["48000", "L", "12000", "60", "101"])
+        shown = lambda: self.browser.execute_script("return window.responsePlot.shownRange()")  # noqa: E731
+        plot = self.browser.find_element(By.ID, "plot")
+        zoom = lambda: ActionChains(self.browser).move_to_element_with_offset(plot, 100, 0).click_and_hold() \
+            .move_by_offset(200, 0).release().perform()  # noqa: E731
+        zoom()
+        self.assertLess(shown()[1] - shown()[0], 20000)
+        ActionChains(self.browser).double_click(plot).perform()
+        time.sleep(0.5)
+        self.assertEqual(shown(), [0, 24000])
+        zoom()
+        self.browser.find_element(By.ID, "reset-zoom").click()
+        self.assertEqual(shown(), [0, 24000])
+        zoom()
+        self.type_answers(["8000", "L", "1000", "60", "101"])
+        self.assertEqual(shown(), [0, 4000])
+
+    def test_every_figure_agrees_with_numpy_over_the_integers(self):
+        # Each type at each parity, and the degenerate designs, with what their words must say.
+        cases = [(["48000", "L", "12000", "60", "101"], {"taps-at-zero": "where the design puts a zero, 0 truncated"}),
+                 (["48000", "L", "9000", "50", "64"], {}), (["44100", "H", "5000", "70", "127"], {}),
+                 (["96000", "H", "100", "80", "2048"],
+                  {"achieved-attenuation": "the transition band reaches 0 Hz", "design-notes": "An even number"}),
+                 (["44100", "B", "300", "3400", "80", "511"], {}), (["8000", "B", "3000", "1000", "40", "30"],
+                                                                     {"design-notes": "swapped"}),
+                 (["192000", "L", "1", "60", "101"], {"achieved-attenuation": "none: all taps are 0"}),
+                 (["48000", "L", "12000", "60", "2"], {"half-gain": "the gain never reaches \u22126 dB"})]
+        number = lambda text: float(text.replace("\u2212", "-"))  # noqa: E731
+        for answers, texts in cases:
+            self.type_answers(answers)
+            for element, text in texts.items():
+                self.assertIn(text, self.shown(element), answers)
+            rate, taps = console_taps(answers)
+            self.assertTrue(self.shown("taps-at-zero").startswith("%d of %d" % (taps.count(0), len(taps))), answers)
+            if not any(taps):
+                continue
+            spectrum = numpy.abs(numpy.fft.rfft(numpy.array(taps) / fir_response.Q15, 1 << 20))
+            db = 20 * numpy.log10(numpy.maximum(spectrum, 1e-12))
+            self.assertAlmostEqual(number(self.shown("peak-gain").split()[0]), db.max(), delta=0.01, msg=answers)
+            passes, _ = fir_response.bands(answers[1], [int(e) for e in answers[2:-2]], rate, int(answers[-2]), len(taps))
+            if passes and "to" in self.shown("pass-band-gain"):
+                low, high = passes[0]
+                band = db[math.ceil(low * (1 << 20)):math.floor(high * (1 << 20)) + 1]
+                lowest, highest = (number(t) for t in self.shown("pass-band-gain").split()[0:3:2])
+                self.assertAlmostEqual(lowest, max(band.min(), -240), delta=0.02, msg=answers)
+                self.assertAlmostEqual(highest, band.max(), delta=0.02, msg=answers)
+            found = re.findall(r"(\d+\.\d) Hz", self.shown("half-gain"))  # crossings, not edges
+            if "half-gain" not in texts:  # every band edge has its crossing
+                self.assertEqual(len(found), len(answers) - 4, answers)
+            for hz in found:
+                bin_ = round(float(hz) / rate * (1 << 20))  # the gain crosses -6.02 dB between neighbours
+                self.assertLess(min(db[bin_ - 2:bin_ + 3]), -6.02 + 0.05, (answers, hz))
+                self.assertGreater(max(db[bin_ - 2:bin_ + 3]), -6.02 - 0.05, (answers, hz))
+
+    def test_a_person_sees_the_bands_the_waiting_questions_and_kaiser_s_estimate(self):
+        # 48000 Hz, low pass at 12000, 60 dB, 101 taps: Kaiser's width is 0.0363, 1742 Hz, so the
+        # pass band ends at 11129 Hz and the stop band starts at 12871 Hz.
+        self.type_answers(["48000", "L", "12000", "60", "101"])
+        colour = lambda hz, db: self.browser.execute_script(  # noqa: E731
+            "return window.responsePlot.colourAt(arguments[0], arguments[1])", hz, db)
+        self.assertEqual([colour(7300, -55), colour(12000, -55), colour(21000, -35)],
+                         ["#d8f0d8", "none", "#f4dede"])
+        width = self.field("What transition width do you need?")
+        for typed, shown in (("1000", "N \u2248 %.1f, so %d taps" % ((60 - 7.95) / (14.36 * 1000 / 48000) + 1, 175)),
+                             ("1", "more than the 2049 the tool takes"), ("", "type a transition width")):
+            self.retype(width, typed)
+            self.assertIn(shown, self.shown("kaiser-estimate"), typed)
+        rate = self.field(PROMPTS["rate"])
+        self.retype(rate, "abc")
+        self.assertEqual(self.shown("cutoff-refusal"), "(waits for an earlier answer)")
+
+    def test_axe_core_finds_no_accessibility_violation(self):
+        with open(os.environ["AXE_SCRIPT"]) as script:
+            self.browser.execute_script(script.read())
+        states = {"default": ["48000", "L", "12000", "60", "101"], "refused": ["abc", "L", "12000", "60", "101"],
+                  "band pass": ["44100", "B", "300", "3400", "80", "511"]}
+        for state, answers in states.items():
+            self.type_answers(answers)
+            time.sleep(1)  # and the status line has spoken
+            violations = self.browser.execute_async_script(
+                "const done = arguments[0]; axe.run(document).then((r) => done(r.violations.map("
+                "(v) => v.id + ': ' + v.nodes.map((n) => n.target.join(' ')).join(', '))))")
+            self.assertEqual(violations, [], state)
+
+    def test_the_fixed_point_facts_agree_with_a_direct_computation(self):
+        # The band pass's taps sum to 2.10 in magnitude: a 32-bit accumulator can overflow.
+        for answers, overflow in ((["44100", "B", "3000", "6000", "80", "255"], True),
+                                  (["48000", "L", "12000", "60", "101"], False),
+                                  (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False)):
+            self.type_answers(answers)
+            rate, taps = console_taps(answers)
+            magnitudes = sum(abs(t) for t in taps)
+            self.assertTrue(self.shown("worst-case-gain").startswith("%.4f " % (magnitudes / 32768)), answers)
+            self.assertEqual(self.shown("full-scale").startswith("a full-scale input can drive"), magnitudes > 32767)
+            bits = self.shown("accumulator-bits")
+            self.assertTrue(bits.startswith("%d bits" % ((32768 * magnitudes).bit_length() + 1)), (answers, bits))
+            self.assertEqual("can overflow" in bits, overflow, answers)
+            self.assertEqual(32768 * magnitudes > 2 ** 31 - 1, overflow, answers)
+            self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / 32768)), answers)
+            alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / 32768
+            self.assertTrue(self.shown("gain-at-half-rate").startswith("%.5f " % alternating), answers)
+            impulse, step = self.browser.execute_script(
+                "const r = window.designModule.timeResponses(); return [Array.from(r.impulse), Array.from(r.step)]")
+            self.assertEqual(impulse, [t / 32768 for t in taps], answers)
+            self.assertEqual(step, list(numpy.cumsum(numpy.array(taps) / 32768)), answers)
+            delay = (len(taps) - 1) / 2
+            self.assertTrue(self.shown("delay").startswith("%g samples, %#.4g ms" % (delay, 1000 * delay / rate)),
+                            (answers, self.shown("delay")))
+
+    def test_the_drop_in_file_filters_as_the_example_filter(self):
+        stand_in = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cmsis_stand_in")
+        example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "fixed_point_filter.c")
+        chance = random.Random(20)
+        samples = [32767, 0, 0, -32768] + [chance.choice([-32768, 32767, chance.randint(-32768, 32767)])
+                                           for _ in range(300)]
+        for answers, block in ((["48000", "L", "12000", "60", "101"], "32"), (["44100", "B", "3000", "6000", "80", "64"], "7"),
+                               (["8000", "H", "1000", "40", "2"], "32"), (["8000", "L", "1000", "40", "3"], "1")):
+            self.type_answers(answers)
+            size = self.field("How many samples does a call to arm_fir_q15 filter?")
+            self.retype(size, block)
+            drop_in = self.browser.execute_script("return window.designModule.cmsisText()")
+            self.assertEqual(self.shown("cmsis-text"), drop_in)
+            taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
+            self.assertEqual(int(taps), max(4, int(answers[-1]) + int(answers[-1]) % 2), answers)
+            with tempfile.TemporaryDirectory() as folder:
+                for name, text in (("filter_coefficients_q15.c", drop_in), ("filter_coefficients.c", console(answers)[0])):
+                    with open(os.path.join(folder, name), "w") as file:
+                        file.write(text)
+                runs = {}
+                for program, sources, flags in (
+                        ("drop_in", ["filter_coefficients_q15.c", os.path.join(stand_in, "arm_fir_q15.c"),
+                                     os.path.join(stand_in, "run_blocks.c")],
+                         ["-I", stand_in, "-DFIR_NUM_TAPS=" + taps, "-DFIR_BLOCK_SIZE=" + block]),
+                        ("example", [example, "filter_coefficients.c"], [])):
+                    subprocess.run(["cc", "-std=c99", "-Wall", "-Werror", "-o", program] + flags + sources,
+                                   cwd=folder, check=True)
+                    runs[program] = subprocess.run([os.path.join(folder, program)], input="".join(
+                        "%d\n" % x for x in samples), capture_output=True, text=True, check=True).stdout
+                self.assertEqual(runs["drop_in"], runs["example"], answers)
+                self.assertEqual(len(runs["drop_in"].split()), len(samples))
+
+    def test_a_link_holds_the_design_refusals_too(self):
+        for answers in (["44100", "B", "300", "3400", "80", "511"], ["48000", "L", "12000", "60 dB", "101"]):
+            entries = self.browser.execute_script("return history.length")
+            self.type_answers(answers)
+            link, text, refusals = self.browser.execute_script(
+                "return [location.hash, document.getElementById('coefficient-text').textContent, "
+                "refusalsShown(window.designModule)]")
+            self.assertEqual(self.browser.execute_script("return history.length"), entries)  # none added
+            self.browser.get("about:blank")
+            self.browser.get(pathlib.Path(PAGE).as_uri() + link)
+            WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+            self.assertEqual(self.shown("coefficient-text"), text, answers)
+            self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
+            self.assertEqual(self.checked_type(), answers[1])
+
+    def test_the_shortest_length_is_found_on_the_integers_and_used(self):
+        width = self.field("What transition width do you need?")
+        wait = lambda: WebDriverWait(self.browser, 20).until(  # noqa: E731
+            lambda b: not self.shown("shortest-length").startswith("searching"))
+        self.type_answers(["48000", "B", "3000", "6000", "80", "101"])
+        self.retype(width, "600")
+        wait()
+        self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
+        self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
+        answers = ["48000", "L", "12000", "60", "101"]
+        self.type_answers(answers)
+        self.retype(width, "1000")
+        wait()
+        self.assertTrue(self.shown("shortest-length").startswith("191 taps: their integers reach 60.02 dB"),
+                        self.shown("shortest-length"))
+        self.browser.find_element(By.ID, "use-shortest").click()
+        self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])
+        self.retype(width, "")
+
+    def test_the_labels_are_in_the_page_itself(self):
+        with open(PAGE) as page:
+            html = page.read()
+        prompts = self.browser.execute_script(
+            "return window.designModule.fields.map(({id}, field) => [id, window.designModule.prompt(field).trimEnd()])")
+        for field_id, prompt in prompts:
+            self.assertIn('<label for="%s">%s</label>' % (field_id, prompt), html)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)

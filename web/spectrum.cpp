@@ -1,0 +1,137 @@
+#include "web/spectrum.h"
+
+#include <cmath>
+#include <utility>
+
+#include "core/fixed_point.h"
+
+namespace {
+
+const double TWO_PI = 2 * std::acos(-1.0);
+
+// Iterative radix-2 transform of the first `size` entries of real_part /
+// imaginary_part, in place; `size` a power of two up to SPECTRUM_SIZE.
+void transform(int size, SpectrumScratch& scratch)
+{
+    double* const real_part = scratch.real_part;
+    double* const imaginary_part = scratch.imaginary_part;
+    if (!scratch.twiddles_ready) {
+        for (int k = 0; k < SPECTRUM_SIZE / 2; ++k) {
+            scratch.twiddle_cos[k] = std::cos(TWO_PI * k / SPECTRUM_SIZE);
+            scratch.twiddle_sin[k] = -std::sin(TWO_PI * k / SPECTRUM_SIZE);
+        }
+        scratch.twiddles_ready = true;
+    }
+    for (int i = 1, j = 0; i < size; ++i) {
+        int bit = size >> 1;
+        for (; (j & bit) != 0; bit >>= 1) {
+            j ^= bit;
+        }
+        j |= bit;
+        if (i < j) {
+            std::swap(real_part[i], real_part[j]);
+            std::swap(imaginary_part[i], imaginary_part[j]);
+        }
+    }
+    for (int length = 2; length <= size; length <<= 1) {
+        const int half = length >> 1;
+        const int step = SPECTRUM_SIZE / length;
+        for (int start = 0; start < size; start += length) {
+            for (int k = 0; k < half; ++k) {
+                const int twiddle = k * step;
+                const double wr = scratch.twiddle_cos[twiddle];
+                const double wi = scratch.twiddle_sin[twiddle];
+                const int a = start + k;
+                const int b = a + half;
+                const double br = real_part[b] * wr - imaginary_part[b] * wi;
+                const double bi = real_part[b] * wi + imaginary_part[b] * wr;
+                real_part[b] = real_part[a] - br;
+                imaginary_part[b] = imaginary_part[a] - bi;
+                real_part[a] += br;
+                imaginary_part[a] += bi;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+// The taps are real, so the even ones go in as real and the odd ones as
+// imaginary parts of a transform half as long, whose bins k and size / 2 - k
+// are then untangled.
+void transform_taps(const Coefficients& coefficients, int count, int size, SpectrumScratch& scratch)
+{
+    double* const real_part = scratch.real_part;
+    double* const imaginary_part = scratch.imaginary_part;
+    const int half = size / 2;
+    for (int i = 0; i < half; ++i) {
+        const int even = 2 * i;
+        const int odd = even + 1;
+        real_part[i] = even < count ? coefficients[even] / Q15 : 0.0;
+        imaginary_part[i] = odd < count ? coefficients[odd] / Q15 : 0.0;
+    }
+    transform(half, scratch);
+    const int step = SPECTRUM_SIZE / size;
+    real_part[half] = real_part[0] - imaginary_part[0];
+    imaginary_part[half] = 0.0;
+    real_part[0] += imaginary_part[0];
+    imaginary_part[0] = 0.0;
+    for (int k = 1; k <= half / 2; ++k) {
+        const int j = half - k;
+        // Even taps' bin k: (Z[k] + conj Z[j]) / 2; odd taps': (Z[k] - conj Z[j]) / 2i.
+        const double even_r = (real_part[k] + real_part[j]) / 2;
+        const double even_i = (imaginary_part[k] - imaginary_part[j]) / 2;
+        const double odd_r = (imaginary_part[k] + imaginary_part[j]) / 2;
+        const double odd_i = (real_part[j] - real_part[k]) / 2;
+        const int twiddle = k * step;
+        const double wr = scratch.twiddle_cos[twiddle];
+        const double wi = scratch.twiddle_sin[twiddle];
+        // X[k] = E[k] + w^k O[k]; X[j] = conj(E[k] - w^k O[k]), as E and O repeat every half.
+        const double turned_r = odd_r * wr - odd_i * wi;
+        const double turned_i = odd_r * wi + odd_i * wr;
+        real_part[k] = even_r + turned_r;
+        imaginary_part[k] = even_i + turned_i;
+        real_part[j] = even_r - turned_r;
+        imaginary_part[j] = turned_i - even_i;
+    }
+}
+
+void spectrum_gains(const Coefficients& coefficients, int count, SpectrumScratch& scratch,
+                    double (&gains)[RESPONSE_POINTS])
+{
+    transform_taps(coefficients, count, SPECTRUM_SIZE, scratch);
+    for (int k = 0; k < RESPONSE_POINTS; ++k) {
+        gains[k] = std::hypot(scratch.real_part[k], scratch.imaginary_part[k]);
+    }
+}
+
+double exact_gain(const Coefficients& coefficients, int count, double f)
+{
+    // Zero-phase amplitude about the centre: an odd N is c[M] + 2 sum c[M+k]
+    // cos(k w); an even N is 2 sum c[M+k] cos((2k + 1) w / 2). Summed by
+    // Clenshaw's recurrence in cos(w) or cos(w / 2).
+    const int middle = count / 2;
+    const bool odd = count % 2 == 1;
+    const double x = std::cos(TWO_PI * f * (odd ? 1.0 : 0.5));
+    double b1 = 0;
+    double b2 = 0;
+    const int terms = odd ? middle : count - 1;  // highest power of the series
+    for (int m = terms; m >= 1; --m) {
+        double a = 0;
+        if (odd) {
+            a = 2.0 * coefficients[middle + m];
+        } else if (m % 2 == 1) {
+            a = 2.0 * coefficients[middle + (m - 1) / 2];
+        }
+        const double b = a + 2 * x * b1 - b2;
+        b2 = b1;
+        b1 = b;
+    }
+    const double constant = odd ? coefficients[middle] : 0.0;
+    return std::fabs(constant + x * b1 - b2) / Q15;
+}
+
+double to_db(double gain)
+{
+    return 20 * std::log10(gain > 1e-12 ? gain : 1e-12);
+}
