@@ -20,7 +20,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: configure build run test install sanitize fuzz lint check bench measure plot reach clean faults \
-        windows windows-test web web-test web-bench axe
+        windows windows-test web web-test web-bench axe dist dist-check
 
 configure:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -116,8 +116,18 @@ web-test: build web axe
 web-bench: web
 	$(WEB_PYTHON) bench/web_bench.py $(WEB_BUILD)/fir_design.html
 
+# A release from the last commit, in dist/: the static Linux and Windows
+# programs, the page, the manual page, README, LICENSE and SHA256SUMS, as a
+# folder and a .tar.gz, and the source archive. `make dist-check` builds it
+# twice in two fresh clones, compares every checksum and runs what it holds.
+dist:
+	release/dist.sh
+
+dist-check: build axe
+	release/dist_check.sh $(BUILD) $(WEB_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD) $(WEB_BUILD) build-sanitize build-fuzz build-bench
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(WEB_BUILD) build-sanitize build-fuzz build-bench build-dist dist
 
 # The README's example design, drawn to PLOT (gnuplot, SVG).
 PLOT ?= docs/response.svg

@@ -1,18 +1,19 @@
 #!/usr/bin/env python3
 """Puts the page together as one file that needs nothing beside it.
 
-    inline_page.py OUTPUT TEMPLATE MODULE STYLE... SCRIPT...
+    inline_page.py OUTPUT TEMPLATE VERSION MODULE STYLE... SCRIPT...
 
-TEMPLATE holds the markers /*STYLES*/, /*MODULE*/ and /*SCRIPTS*/: the
-styles (.css) and scripts (.js) replace the first and the last, in the
-order given, and the WebAssembly MODULE, in base64, the middle one.
+TEMPLATE holds the markers /*STYLES*/, /*MODULE*/, /*SCRIPTS*/ and
+/*VERSION*/: the styles (.css) and scripts (.js) replace the first and the
+third, in the order given, the WebAssembly MODULE, in base64, the second,
+and the release's VERSION the last.
 """
 import base64
 import sys
 
 
 def main():
-    output, template, module, *files = sys.argv[1:]
+    output, template, version, module, *files = sys.argv[1:]
     page = open(template, encoding="utf-8").read()
     styles = [open(f, encoding="utf-8").read() for f in files if f.endswith(".css")]
     # A script may not hold "</script", which would end its element early.
@@ -20,7 +21,7 @@ def main():
                for f in files if f.endswith(".js")]
     encoded = base64.b64encode(open(module, "rb").read()).decode("ascii")
     for marker, text in (("/*STYLES*/", "\n".join(styles)), ("/*MODULE*/", encoded),
-                         ("/*SCRIPTS*/", "\n".join(scripts))):
+                         ("/*SCRIPTS*/", "\n".join(scripts)), ("/*VERSION*/", version)):
         if marker not in page:
             sys.exit("inline_page.py: %s has no %s" % (template, marker))
         page = page.replace(marker, text, 1)
