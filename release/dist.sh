@@ -27,7 +27,8 @@ export SOURCE_DATE_EPOCH
 jobs=$(nproc 2>/dev/null || echo 2)
 name=fir_design-$version
 builds=build-dist
-release="cmake -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DFIR_DESIGN_RELEASE=ON -DFIR_DESIGN_WERROR=ON"
+release="cmake --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DFIR_DESIGN_RELEASE=ON \
+  -DFIR_DESIGN_WERROR=ON"
 
 $release -S . -B $builds/linux >/dev/null
 cmake --build $builds/linux -j"$jobs" --target fir_design >/dev/null
@@ -38,6 +39,7 @@ cmake --build $builds/web -j"$jobs" >/dev/null
 
 rm -rf dist
 mkdir -p "dist/$name"
+chmod 0755 "dist/$name"
 install -m 0755 $builds/linux/fir_design $builds/windows/fir_design.exe "dist/$name/"
 install -m 0644 $builds/web/fir_design.html $builds/linux/fir_design.1 README.md LICENSE "dist/$name/"
 (cd "dist/$name" && sha256sum fir_design fir_design.1 fir_design.exe fir_design.html LICENSE README.md > SHA256SUMS)
