@@ -490,17 +490,27 @@ inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& st
             usleep(10000);
             tcgetattr(terminal, &mode);
         }
+        // A signal key throws away every key the program has not read yet,
+        // and a key may still sit between the terminal's two sides, where
+        // FIONREAD does not count it: in a step that holds a signal key,
+        // each key waits until the one before it shows on the screen (for
+        // up to two seconds, for a key that shows nothing).
+        const bool each_key_shown = !step.paste && std::any_of(step.keys.begin(), step.keys.end(),
+            [terminal](char key) { return is_signal_key(terminal, key); });
         for (size_t at = 0; at < step.keys.size();) {
             // An escape sequence goes in one write, as a terminal sends an arrow key.
             const size_t length = step.paste ? step.keys.size() : step.keys[at] != '\x1b' ? 1
                 : std::min(step.keys.size() - at, std::strspn(step.keys.c_str() + at + 1, "[O0123456789;") + 2);
             std::string typed = step.keys.substr(at, length);
             if (!step.paste && typed == "\n") typed = step.enter;
-            // A signal key would throw away the keys before it that the
-            // program has not read yet, so it waits until they are read.
             if (!step.paste && is_signal_key(terminal, typed[0])) wait_until_read(terminal);
+            const size_t shown = visible(screen).size();
             EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
             at += length;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (each_key_shown && visible(screen).size() == shown && std::chrono::steady_clock::now() < deadline) {
+                drain(master, screen, 0.01);
+            }
             usleep(2000);
         }
         if (step.signal != 0) {
