@@ -20,10 +20,12 @@ int keyboard_on_standard_input();
 // arriving as carriage return (13), Ctrl-C, Ctrl-\ and Ctrl-Z still
 // working; until end_key_reading, each signal that would end the run
 // (ENDING_SIGNALS) first restores the terminal, then ends the run by the
-// same signal, and Ctrl-Z suspends with the terminal restored and resumes
-// in key mode once the run is in the foreground again (the mode then found
-// is the one restored at the end). A signal ignored when the program started
-// stays ignored.
+// same signal; Ctrl-Z, SIGTTIN and SIGTTOU stop the run with the terminal
+// restored, and after any stop (SIGSTOP too) the run takes key mode again
+// once it is in the foreground (a mode a shell then gave back is the one
+// restored at the end). A stop the kernel discards changes nothing. A
+// signal ignored when the program started stays ignored, and a write to
+// the screen that a handled signal interrupts goes on.
 // Returns false, changing nothing, when the terminal's mode cannot be read
 // or set.
 bool begin_key_reading(int terminal_fd);

@@ -19,7 +19,8 @@ namespace {
 // Shared with the signal handlers, which is why they live at file scope.
 termios saved_mode;
 volatile sig_atomic_t key_fd = -1;  // the terminal while it is in key mode, else -1
-volatile sig_atomic_t resumed = 0;  // set when the run goes on after Ctrl-Z
+volatile sig_atomic_t resumed = 0;  // set when the run goes on after a stop
+volatile sig_atomic_t continued = 0;  // counts the continuations (SIGCONT)
 volatile sig_atomic_t resized = 0;  // set when the terminal's size changed
 // Whether SIGTTOU was ignored or held at start: the terminal may then be set
 // from the background, and key mode may have been set from there.
@@ -35,7 +36,12 @@ constexpr int ESCAPE_SEQUENCE_WAIT = 50;
 
 EndingSignals ending;
 struct sigaction previous_ending_actions[MAX_ENDING_SIGNALS];
-struct sigaction previous_suspend_action;
+// The signals that stop the run: Ctrl-Z, and reading or setting the
+// terminal from the background (or either sent by `kill`).
+constexpr int STOP_SIGNALS[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+constexpr int STOP_SIGNAL_COUNT = 3;
+struct sigaction previous_stop_actions[STOP_SIGNAL_COUNT];
+struct sigaction previous_continue_action;
 struct sigaction previous_resize_action;
 
 termios key_mode_of(const termios& mode)
@@ -48,24 +54,48 @@ termios key_mode_of(const termios& mode)
     return key_mode;
 }
 
+// Whether key mode is what the terminal is in: no shell has given back a
+// mode of its own since the run set it.
+bool in_key_mode(const termios& mode)
+{
+    return (mode.c_lflag & (ICANON | ECHO)) == 0 && (mode.c_iflag & ICRNL) == 0;
+}
+
 // Every call below is async-signal-safe.
 //
-// Puts the saved mode back while the terminal is still the run's. Once a
-// shell has taken it back (the run shares its job with make or a shell
-// script, which stopped first) the shell sets its own mode, and a change from
-// the background would stop the run on SIGTTOU, which is held off here.
-// Where SIGTTOU was ignored from the start, the background is no bar.
-void restore_terminal()
+// Whether the run may set the terminal now: it is in the terminal's
+// foreground, or SIGTTOU was ignored from the start, or the terminal is not
+// its controlling terminal (standard input another terminal, or a run under
+// setsid), where no job control applies. Once a shell has taken the
+// terminal back (the run shares its job with make or a shell script, which
+// stopped first) the shell sets its own mode, and a change from the
+// background would stop the run on SIGTTOU.
+bool may_set_terminal()
 {
+    const pid_t foreground = tcgetpgrp(key_fd);
+    return set_from_background != 0 || foreground == getpgrp() || (foreground < 0 && errno == ENOTTY);
+}
+
+// Sets `mode` while the terminal is still the run's, SIGTTOU held off.
+void set_terminal_mode(const termios& mode)
+{
+    const int saved_errno = errno;
     sigset_t tty_output;
     sigset_t previous;
     sigemptyset(&tty_output);
     sigaddset(&tty_output, SIGTTOU);
     sigprocmask(SIG_BLOCK, &tty_output, &previous);
-    if (key_fd >= 0 && (set_from_background != 0 || tcgetpgrp(key_fd) == getpgrp())) {
-        tcsetattr(key_fd, TCSANOW, &saved_mode);
+    if (key_fd >= 0 && may_set_terminal()) {
+        tcsetattr(key_fd, TCSANOW, &mode);
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
+    errno = saved_errno;
+}
+
+// Puts the saved mode back.
+void restore_terminal()
+{
+    set_terminal_mode(saved_mode);
 }
 
 void raise_with_default_action(int signal_number)
@@ -78,15 +108,18 @@ void raise_with_default_action(int signal_number)
     raise(signal_number);
 }
 
-// Blocks the ending signals and Ctrl-Z while a handler runs, so that one
-// handler never interrupts another.
+// Blocks the ending and stopping signals while a handler runs, so that one
+// handler never interrupts another. SIGCONT stays open: its handler runs
+// inside a stop's, as the run goes on.
 void block_handled_signals(sigset_t* mask)
 {
     sigemptyset(mask);
     for (std::size_t i = 0; i < ending.count; ++i) {
         sigaddset(mask, ending.numbers[i]);
     }
-    sigaddset(mask, SIGTSTP);
+    for (const int number : STOP_SIGNALS) {
+        sigaddset(mask, number);
+    }
     sigaddset(mask, SIGWINCH);
 }
 
@@ -113,21 +146,37 @@ void install_handler(int signal_number, void (*handler)(int), struct sigaction* 
     action = {};
     action.sa_handler = handler;
     block_handled_signals(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: the key read sees EINTR and reads again
+    // A write to the screen that a handled signal interrupts goes on; the key
+    // read waits in poll(), which every signal ends, so that it sees a stop
+    // or a resize at once.
+    action.sa_flags = SA_RESTART;
     sigaction(signal_number, &action, nullptr);
 }
 
-// Continued after `fg` or `bg`: key mode is taken up again by the key read
-// (rejoin_terminal), once the run has the terminal, not here, where it may
-// still be in the background.
-void suspend_with_terminal_restored(int /*signal_number*/)
+// Stops the run with the terminal restored. Continued after `fg` or `bg`,
+// key mode is taken up again by the key read (rejoin_terminal), once the
+// run has the terminal, not here, where it may still be in the background.
+// Where the kernel discards the stop (the run leads its terminal's session,
+// or its process group is orphaned) nothing stopped: key mode is taken up
+// again at once, and the question is not shown again.
+void stop_with_terminal_restored(int signal_number)
 {
     const int saved_errno = errno;
+    const sig_atomic_t continued_before = continued;
     restore_terminal();
-    raise_with_default_action(SIGTSTP);
-    install_handler(SIGTSTP, suspend_with_terminal_restored, nullptr);
-    resumed = 1;
+    raise_with_default_action(signal_number);
+    install_handler(signal_number, stop_with_terminal_restored, nullptr);
+    if (continued == continued_before) {
+        set_terminal_mode(key_mode_of(saved_mode));
+    }
     errno = saved_errno;
+}
+
+// The run goes on after a stop, whatever stopped it (SIGSTOP too).
+void note_continued(int /*signal_number*/)
+{
+    continued = continued + 1;
+    resumed = 1;
 }
 
 void note_resize(int /*signal_number*/)
@@ -135,14 +184,16 @@ void note_resize(int /*signal_number*/)
     resized = 1;
 }
 
-// After a suspension: waits until the run is in the foreground again (in the
+// After a stop: waits until the run is in the foreground again (in the
 // background tcdrain stops it by SIGTTOU until `fg`), then takes the mode
-// the shell gave back as the one to restore, and key mode again.
+// the shell gave back, if it gave one, as the one to restore, and key mode
+// again.
 void rejoin_terminal()
 {
     while (tcdrain(key_fd) != 0 && errno == EINTR) {
     }
-    if (tcgetpgrp(key_fd) != getpgrp()) {
+    const pid_t foreground = tcgetpgrp(key_fd);
+    if (foreground != getpgrp() && !(foreground < 0 && errno == ENOTTY)) {
         return;  // SIGTTOU is ignored: the terminal is not the run's to set
     }
     sigset_t handled;
@@ -151,8 +202,10 @@ void rejoin_terminal()
     sigprocmask(SIG_BLOCK, &handled, &previous);  // the handlers read saved_mode
     termios mode;
     if (tcgetattr(key_fd, &mode) == 0) {
-        saved_mode = mode;
-        const termios key_mode = key_mode_of(mode);
+        if (!in_key_mode(mode)) {
+            saved_mode = mode;
+        }
+        const termios key_mode = key_mode_of(saved_mode);
         tcsetattr(key_fd, TCSANOW, &key_mode);
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
@@ -214,6 +267,21 @@ void skip_escape_sequence()
     }
 }
 
+// Waits in poll(), which every signal ends, where the key read would wait:
+// on a terminal set to block, with the run in its foreground. Elsewhere the
+// read itself answers at once (EAGAIN, or EIO from the background where
+// SIGTTIN is ignored) or stops the run. False when a signal came first.
+bool key_or_signal_came()
+{
+    const pid_t foreground = tcgetpgrp(key_fd);
+    const bool in_foreground = foreground == getpgrp() || (foreground < 0 && errno == ENOTTY);
+    if ((fcntl(key_fd, F_GETFL) & O_NONBLOCK) != 0 || !in_foreground) {
+        return true;
+    }
+    pollfd terminal{key_fd, POLLIN, 0};
+    return !(poll(&terminal, 1, -1) < 0 && errno == EINTR);
+}
+
 }  // namespace
 
 int keyboard_on_standard_input()
@@ -237,7 +305,10 @@ bool begin_key_reading(int terminal_fd)
     for (std::size_t i = 0; i < ending.count; ++i) {
         install_handler(ending.numbers[i], end_run_by_signal, &previous_ending_actions[i]);
     }
-    install_handler(SIGTSTP, suspend_with_terminal_restored, &previous_suspend_action);
+    for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
+        install_handler(STOP_SIGNALS[i], stop_with_terminal_restored, &previous_stop_actions[i]);
+    }
+    install_handler(SIGCONT, note_continued, &previous_continue_action);
     install_handler(SIGWINCH, note_resize, &previous_resize_action);
     key_fd = terminal_fd;
     resumed = 0;
@@ -266,10 +337,13 @@ AnswerStatus read_terminal_key(TerminalKey* key)
             *key = {KeyRole::Resized, 0};
             return AnswerStatus::Accepted;
         }
+        if (!key_or_signal_came()) {
+            continue;  // a signal came first: perhaps the run was stopped
+        }
         unsigned char byte = 0;
         const ssize_t count = read(key_fd, &byte, 1);
         if (count < 0 && errno == EINTR) {
-            continue;  // a signal came first: perhaps the run was suspended
+            continue;
         }
         if (count != 1) {
             return end_or_failure(count);
@@ -290,7 +364,10 @@ void end_key_reading()
     for (std::size_t i = 0; i < ending.count; ++i) {
         sigaction(ending.numbers[i], &previous_ending_actions[i], nullptr);
     }
-    sigaction(SIGTSTP, &previous_suspend_action, nullptr);
+    for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
+        sigaction(STOP_SIGNALS[i], &previous_stop_actions[i], nullptr);
+    }
+    sigaction(SIGCONT, &previous_continue_action, nullptr);
     sigaction(SIGWINCH, &previous_resize_action, nullptr);
 }
 

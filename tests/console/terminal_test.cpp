@@ -2,6 +2,7 @@
 // the end of input, and after Ctrl-Z, `fg` and `bg` as a shell gives them.
 #include <fcntl.h>
 #include <termios.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -32,6 +33,11 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         signal(SIGTTIN, SIG_IGN);
         signal(SIGTTOU, SIG_IGN);
     };
+    const Preparation detached = [] {  // the terminal is no longer the controlling one
+        int status = 0;
+        if (fork() != 0 && wait(&status) > 0) _exit(WEXITSTATUS(status));
+        setsid();
+    };
     const Step rate = {"frequency? ", "8000\n"};
     struct Ending { std::vector<Step> steps; int exit_status; int signal; Preparation prepare; const char* error; };
     std::vector<Ending> endings = {
@@ -46,6 +52,7 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
          no_end_of_input_key, ""},
         {{{"frequency? ", ""}}, 1, 0, non_blocking, "cannot read standard input: Resource temporarily unavailable"},
         {{{"frequency? ", ""}}, 1, 0, in_the_background, "cannot read standard input: Input/output error"},
+        {{rate, {"filter type ", "\x04"}}, 1, 0, detached, "input ended"},
     };
     // Each ending signal at a question, SIGXCPU after a key.
     for (const int number : {SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGUSR1, SIGXCPU, SIGABRT, SIGSYS, SIGTRAP,
@@ -94,6 +101,17 @@ TEST(EndToEnd, CtrlZFgAndBgFinishTheRunInTheModeFoundAtStart)
                           cutoff}, chosen},
         {Job::InAScript, {rate, {"type ", "l\x1a"}, {"[stopped", "", BG}, {"", "", FG}, {"type L", "\n"}, cutoff},
          chosen},
+        // Stopped from outside: by SIGSTOP, which no handler sees, or SIGTTOU.
+        {Job::Alone, {rate, {"type ", "l"}, {"L", "", SIGSTOP}, {"[stopped", "", FG}, {"type L", "\n"}, cutoff}, chosen},
+        {Job::Alone, {rate, {"type ", "l"}, {"L", "", SIGTTOU}, {"[stopped]", "", FG}, {"type L", "\n"}, cutoff},
+         chosen},
+        // Alone in its session the kernel discards Ctrl-Z: nothing stops, nothing is shown again.
+        {Job::None, {{"frequency? ", "12345"}, {"12345", "", SIGTSTP}, {"", "6789012\x7f\x7f\x7f" "0\n"},
+                     {"type ", "l\n"}, cutoff},
+         "192000\nWhat is the sample frequency? 123456789012\b \b\b \b\b \b0\n\nChoices"},
+        // A write held by Ctrl-S goes on through a resize.
+        {Job::None, {{"frequency? ", "\x13" "8"}, {"", "", SIGWINCH}, {"", "", SIGWINCH}, {"", "\x11" "000\n"},
+                     {"type ", "l\n"}, cutoff}, "frequency? 8000\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.screen);
@@ -104,7 +122,9 @@ TEST(EndToEnd, CtrlZFgAndBgFinishTheRunInTheModeFoundAtStart)
         EXPECT_EQ(outcome.exit_status, 0);
         EXPECT_NE(outcome.output.find(c.screen), std::string::npos) << outcome.output;
         EXPECT_TRUE(in_line_mode(outcome.final_mode));
-        EXPECT_EQ(outcome.final_mode.c_cc[VKILL], GIVEN_BACK_KILL_KEY);  // the mode fg gave back
+        if (c.job != Job::None) {
+            EXPECT_EQ(outcome.final_mode.c_cc[VKILL], GIVEN_BACK_KILL_KEY);  // the mode fg gave back
+        }
         EXPECT_EQ(folder.output_file().substr(0, 34), "int number_of_coefficients = 3;\nlo");
     }
 
