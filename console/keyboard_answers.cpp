@@ -49,7 +49,8 @@ struct AnswerScreen {
     std::FILE* output;    // console.output, where the prompts go
     bool prompt_shown;    // the prompts stand on this screen too
     bool moves_cursor;    // it takes cursor movements (see terminal_moves_cursor)
-    int columns;          // its width; 0 when unknown, then taken as one long row
+    bool place_known;     // where the cursor stands follows from what was written
+    int columns;          // its width; 0 when unknown
     bool past_margin;     // the cursor stands past the last column
 };
 
@@ -106,7 +107,8 @@ bool show_question_again(const Console& console, const char* prompt, const Typed
 // cursor's row each character is backed over and blanked; across the start
 // of a row the cursor is moved up to where the line now ends and everything
 // after it is erased, or, on a terminal that cannot move its cursor, the
-// question is shown again on a fresh line.
+// question is shown again on a fresh line, as it is wherever the cursor's
+// place or the width is unknown.
 bool erase_to(const Console& console, const char* prompt, int length, TypedLine& line)
 {
     const int columns = screen.columns;
@@ -117,7 +119,12 @@ bool erase_to(const Console& console, const char* prompt, int length, TypedLine&
     if (count <= 0) {
         return true;
     }
-    if (columns == 0 || (!screen.past_margin && from / columns == to / columns)) {
+    // Where the cursor's place or the width is not known, no erase is sure
+    // to take back what it should: the question again on a fresh line.
+    if (!screen.place_known || columns == 0) {
+        return show_question_again(console, prompt, line, true);
+    }
+    if (!screen.past_margin && from / columns == to / columns) {
         bool shown = true;
         for (int i = 0; i < count && shown; ++i) {
             shown = show(console, "\b \b");
@@ -228,8 +235,10 @@ bool begin_keyboard_answers(const Console& console)
         return false;
     }
     screen.output = console.output;
-    screen.echo = terminal_echo_stream(console.output);
-    screen.prompt_shown = screen.echo == console.output;
+    const EchoScreen echo_screen = terminal_echo_screen(console.output);
+    screen.echo = echo_screen.stream;
+    screen.prompt_shown = echo_screen.prompts_shown;
+    screen.place_known = echo_screen.place_known;
     screen.moves_cursor = terminal_moves_cursor();
     return true;
 }

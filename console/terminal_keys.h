@@ -63,10 +63,21 @@ void end_key_reading();
 int terminal_columns();
 bool terminal_moves_cursor();
 
-// Where the keys are echoed: `output` when it writes to the keyboard's own
-// screen, else that screen opened for writing (standard output redirected
-// to a file still lets the user see what they type), or `output` when it
-// cannot be opened. A stream other than `output` is the caller's to close.
-std::FILE* terminal_echo_stream(std::FILE* output);
+// Where the keys are echoed, and what is known of that screen.
+struct EchoScreen {
+    std::FILE* stream;   // `output`, or another stream, which is the caller's to close
+    bool prompts_shown;  // the prompts (written to `output`) stand on that screen too
+    bool place_known;    // where the cursor stands follows from what was written
+};
+
+// The screen for the keys, between begin_key_reading and end_key_reading:
+// `output` when it writes to the keyboard's own screen; else that screen
+// opened for writing (standard output redirected still lets the user see
+// what they type), or the keyboard's own descriptor where it was opened for
+// writing. Where none can be written, the keys are shown nowhere and a line
+// on standard error says so; they never go into `output`. Prompts that go
+// to a pipe or another terminal may reach the screen by another path (a
+// pager, `| cat`), so the place of the cursor is then unknown.
+EchoScreen terminal_echo_screen(std::FILE* output);
 
 #endif

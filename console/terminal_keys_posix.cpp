@@ -383,22 +383,50 @@ bool terminal_moves_cursor()
     return name != nullptr && *name != '\0' && std::strcmp(name, "dumb") != 0;
 }
 
-std::FILE* terminal_echo_stream(std::FILE* output)
+EchoScreen terminal_echo_screen(std::FILE* output)
 {
     struct stat output_status {};
     struct stat terminal_status {};
+    struct stat controlling_status {};
     const int output_fd = fileno(output);
-    if (output_fd < 0 || isatty(output_fd) == 0 || fstat(output_fd, &output_status) != 0
-        || fstat(key_fd, &terminal_status) != 0 || output_status.st_rdev != terminal_status.st_rdev) {
-        const char* name = ttyname(key_fd);
-        const int descriptor = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY);
-        std::FILE* terminal = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
-        if (terminal != nullptr) {
-            return terminal;
-        }
-        if (descriptor >= 0) {
-            close(descriptor);
+    const bool output_open = output_fd >= 0 && fstat(output_fd, &output_status) == 0;
+    if (output_open && isatty(output_fd) != 0 && fstat(key_fd, &terminal_status) == 0) {
+        // The keyboard's terminal by its own name, or as /dev/tty, the
+        // name of the controlling terminal, where the keyboard is that one.
+        const bool controlling = tcgetsid(key_fd) == getsid(0);
+        if (output_status.st_rdev == terminal_status.st_rdev
+            || (controlling && stat(ctermid(nullptr), &controlling_status) == 0
+                && output_status.st_rdev == controlling_status.st_rdev)) {
+            return {output, true, true};
         }
     }
-    return output;
+    // Prompts in a file, or thrown away, are not on the screen; through a
+    // pipe or on another terminal they may well be, at an unknown place.
+    const bool prompts_elsewhere = !output_open || S_ISREG(output_status.st_mode)
+                                   || (S_ISCHR(output_status.st_mode) && isatty(output_fd) == 0);
+    const EchoScreen screen_of_keys{nullptr, !prompts_elsewhere, prompts_elsewhere};
+    // Above the standard streams, so that a closed standard output stays closed.
+    const char* name = ttyname(key_fd);
+    int descriptor = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int open_error = errno;
+    if (descriptor >= 0 && descriptor <= STDERR_FILENO) {
+        const int moved = fcntl(descriptor, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        close(descriptor);
+        descriptor = moved;
+    }
+    const int access = fcntl(key_fd, F_GETFL) & O_ACCMODE;
+    if (descriptor < 0 && (access == O_WRONLY || access == O_RDWR)) {
+        descriptor = fcntl(key_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    }
+    std::FILE* terminal = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+    if (terminal != nullptr) {
+        return {terminal, screen_of_keys.prompts_shown, screen_of_keys.place_known};
+    }
+    if (descriptor >= 0) {
+        close(descriptor);
+    }
+    std::fprintf(stderr, "fir_design: typed keys cannot be shown: the terminal cannot be opened for writing (%s)\n",
+                 std::strerror(name == nullptr ? ENOTTY : open_error));
+    std::FILE* nowhere = std::fopen("/dev/null", "w");
+    return {nowhere != nullptr ? nowhere : output, false, true};
 }

@@ -87,11 +87,11 @@ bool terminal_moves_cursor()
     return false;  // Backspace at the start of a row does not climb back, and nothing else is used
 }
 
-std::FILE* terminal_echo_stream(std::FILE* output)
+EchoScreen terminal_echo_screen(std::FILE* output)
 {
     if (_isatty(_fileno(output)) != 0) {
-        return output;
+        return {output, true, true};
     }
     std::FILE* console = std::fopen("CONOUT$", "w");
-    return console != nullptr ? console : output;
+    return console != nullptr ? EchoScreen{console, false, true} : EchoScreen{output, true, true};
 }

@@ -74,17 +74,29 @@ def wait_for_key_mode(master):
     raise AssertionError("the terminal never left line mode")
 
 
-def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None):
+def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None, reported=None, output=None):
     """Types each answer key by key (Enter as CR) after its prompt shows, in
     a scratch folder; returns the screen's rows and the file written. With
     `resize_at` (question index, new width), the terminal is resized after
-    that question's keys but one."""
+    that question's keys but one. The terminal reports its width as
+    `reported` where given; standard output goes to the terminal as
+    /dev/tty, or through `cat`, where `output` says so."""
     folder = tempfile.mkdtemp(prefix=SCRATCH, dir="/tmp")
     pid, master = os.forkpty()
     if pid == 0:
         try:
             os.chdir(folder)
-            set_width(0, columns)
+            set_width(0, columns if reported is None else reported)
+            if output == "/dev/tty":
+                os.dup2(os.open("/dev/tty", os.O_WRONLY), 1)
+            elif output == "cat":
+                read_end, write_end = os.pipe()
+                if os.fork() == 0:
+                    os.dup2(read_end, 0)
+                    os.close(write_end)
+                    os.execvp("cat", ["cat"])
+                os.dup2(write_end, 1)
+                os.close(read_end)
             if log:
                 os.dup2(os.open("log", os.O_WRONLY | os.O_CREAT, 0o600), 1)
             os.execve(PROGRAM, ["fir_design"], {"TERM": term} if term else {})
@@ -181,6 +193,14 @@ CASES = [
     # Narrowed under a typed answer, which then fills more than a row.
     (80, "xterm", ["8000", "L", "1000", "40", "12345678901" + BS * 11 + "3"], ["8000", "L", "1000", "40", "3"],
      (4, 11, 66)),
+    # A width the terminal does not report; prompts that reach the screen by
+    # another path: the question again on a fresh line.
+    (20, "xterm", ["1234567890" + BS * 6 + "8000", "L", "1000", "40", "3"], ["12348000", "L", "1000", "40", "3"],
+     None, {"reported": 0}),
+    (40, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
+     None, {"output": "/dev/tty"}),
+    (40, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
+     None, {"output": "cat"}),
 ]
 
 failures = 0
@@ -190,9 +210,9 @@ if [row.rstrip() for row in rows if row.strip()] != ["8000", "L", "1000", "40", 
         or file != piped_file(["8000", "L", "1000", "40", "13"]) or "2049) " not in log or "frequency? 8000" in log:
     failures += 1
     print("FAIL with standard output redirected: the screen\n" + "\n".join(rows).rstrip() + "\nthe log\n" + log)
-for columns, term, keys, expected, resize in CASES:
+for columns, term, keys, expected, resize, *options in CASES:
     raw = bytearray()
-    rows, file = type_at_terminal(columns, term, keys, resize, raw=raw)
+    rows, file = type_at_terminal(columns, term, keys, resize, raw=raw, **(options[0] if options else {}))
     shown = answers_on_screen(rows)
     same_file = file == piped_file(shown)
     # A terminal that cannot move its cursor gets no escape sequence.

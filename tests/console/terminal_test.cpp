@@ -38,6 +38,14 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         if (fork() != 0 && wait(&status) > 0) _exit(WEXITSTATUS(status));
         setsid();
     };
+    const Preparation output_closed = [] { close(1); };
+    // Output to a log, as another user on this user's terminal, which that
+    // user may not open, with standard input read-only.
+    const Preparation terminal_not_writable = [] {
+        dup2(open(ttyname(0), O_RDONLY), 0);
+        dup2(open("log", O_WRONLY | O_CREAT, 0666), 1);
+        if (setuid(65534) != 0) _exit(126);
+    };
     const Step rate = {"frequency? ", "8000\n"};
     struct Ending { std::vector<Step> steps; int exit_status; int signal; Preparation prepare; const char* error; };
     std::vector<Ending> endings = {
@@ -53,7 +61,13 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         {{{"frequency? ", ""}}, 1, 0, non_blocking, "cannot read standard input: Resource temporarily unavailable"},
         {{{"frequency? ", ""}}, 1, 0, in_the_background, "cannot read standard input: Input/output error"},
         {{rate, {"filter type ", "\x04"}}, 1, 0, detached, "input ended"},
+        {{{"", ""}}, 1, 0, output_closed, "cannot write to standard output: Bad file descriptor"},
     };
+    if (geteuid() == 0) {
+        endings.push_back({{{"cannot be shown", "8000\n"}, {"", "\x04"}}, 1, 0, terminal_not_writable,
+                           "fir_design: typed keys cannot be shown: the terminal cannot be opened for writing "
+                           "(Permission denied)\nfir_design: input ended"});
+    }
     // Each ending signal at a question, SIGXCPU after a key.
     for (const int number : {SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGUSR1, SIGXCPU, SIGABRT, SIGSYS, SIGTRAP,
 #ifdef SIGPWR
