@@ -27,4 +27,9 @@ int put_coefficient_text(const CoefficientText& text);
 // phrase for the error line.
 const char* describe_file_error(int error);
 
+// After a failure that left the file changed (an in-place rewrite cut
+// short by a full disk, say): where a whole copy of its earlier text was
+// kept; otherwise "". One implementation for each platform.
+const char* earlier_text_kept_in();
+
 #endif

@@ -1,10 +1,12 @@
 // The coefficient file on POSIX systems. The text goes to a temporary file
 // beside its target, which is flushed to disk and renamed over the target,
 // so that the target is replaced whole or not at all. Where the target
-// cannot be replaced by another file (its folder may not be written, it is a
-// mount point, the file has other names that must see the new text, or its
-// owner, group or access control list cannot be carried over), it is
-// rewritten in place instead, as opening it for writing would.
+// cannot be replaced by another file (its folder may not be written or
+// keeps its names, it is a mount point, the file has other names that must
+// see the new text, or its owner, group or access control list cannot be
+// carried over), it is rewritten in place instead, as opening it for
+// writing would, after a whole copy of its text is put on disk, so that
+// the earlier text is never lost.
 #include "console/coefficient_file.h"
 
 #include <cerrno>
@@ -22,6 +24,7 @@
 
 #include "console/ending_signals.h"
 #include "console/file_attributes.h"
+#include "console/folder_rules.h"
 
 #ifndef PATH_MAX
 #define PATH_MAX 4096
@@ -44,10 +47,27 @@ int last_error()
     return errno != 0 ? errno : EIO;
 }
 
+// Where the earlier text was left after an in-place rewrite failed; empty
+// when it was not.
+Path kept_copy{};
+
+// The folder that holds `path`: its name (into `folder`) and its status.
+int folder_of(const char* path, Path& folder, struct stat& status)
+{
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) {
+        std::snprintf(folder.text, sizeof folder.text, ".");
+    } else {
+        std::snprintf(folder.text, sizeof folder.text, "%.*s", static_cast<int>(slash - path) + 1, path);
+    }
+    return stat(folder.text, &status) == 0 ? 0 : last_error();
+}
+
 // Follows symbolic links from COEFFICIENT_FILE_NAME to where the text
 // belongs: the first name that is not a link, or the missing target of a
 // dangling link, which is then created. A relative link is read from the
-// folder that holds it. Returns 0 or an errno value.
+// folder that holds it; a link the kernel would not follow for this
+// process is not followed either. Returns 0 or an errno value.
 int resolve_target(Path& target)
 {
     std::snprintf(target.text, sizeof target.text, "%s", COEFFICIENT_FILE_NAME);
@@ -58,6 +78,12 @@ int resolve_target(Path& target)
         }
         if (!S_ISLNK(status.st_mode)) {
             return 0;
+        }
+        Path folder{};
+        struct stat folder_status {};
+        const int refusal = folder_of(target.text, folder, folder_status);
+        if (refusal != 0 || link_protection(folder_status, status) != 0) {
+            return refusal != 0 ? refusal : EACCES;
         }
         char link[PATH_MAX];
         const ssize_t length = readlink(target.text, link, sizeof link);
@@ -102,11 +128,12 @@ int write_all_at(int descriptor, const char* bytes, std::size_t size, off_t offs
 constexpr const char* TEMPORARY_NAME = ".fir_design.XXXXXX";
 constexpr int TEMPORARY_TRIES = 100;
 
-// Creates a new temporary beside `target` with mode 0666, as a plain create
-// of the target would be: the folder's default access control list applies
-// where it has one, else the umask does. Returns a descriptor open for
-// writing, or -1 with errno set.
-int create_temporary(const Path& target, Path& temporary)
+// Creates a new temporary beside `target` with `mode`: 0666 as a plain
+// create of the target would be (the folder's default access control list
+// applies where it has one, else the umask does), or 0600 for a file whose
+// mode comes later. Returns a descriptor open for writing, or -1 with errno
+// set.
+int create_temporary(const Path& target, Path& temporary, mode_t mode)
 {
     const char* slash = std::strrchr(target.text, '/');
     const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
@@ -125,7 +152,7 @@ int create_temporary(const Path& target, Path& temporary)
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;  // a 64-bit LCG step
             temporary.text[i] = LETTERS[(seed >> 33) % (sizeof LETTERS - 1)];
         }
-        const int descriptor = open(temporary.text, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0666);
+        const int descriptor = open(temporary.text, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
         if (descriptor >= 0 || errno != EEXIST) {
             return descriptor;
         }
@@ -152,8 +179,9 @@ struct ExistingFile {
 int replace_through_temporary(const Path& target, const ExistingFile* existing,
                               const CoefficientText& text, bool* in_place_instead)
 {
+    // Until it has the mode of the file it replaces, only its maker may read it.
     Path temporary{};
-    const int descriptor = create_temporary(target, temporary);
+    const int descriptor = create_temporary(target, temporary, existing != nullptr ? 0600 : 0666);
     if (descriptor < 0) {
         const int error = last_error();
         *in_place_instead = error == EACCES || error == EPERM;
@@ -199,12 +227,60 @@ int replace_through_temporary(const Path& target, const ExistingFile* existing,
     return error;
 }
 
-// Writes the text over the file open on `descriptor`, `old_size` bytes long,
-// and cuts the file to the text's length. Not whole-or-nothing, but the
-// failures that come from the file's size are found before a byte of the old
-// text is overwritten: the size limit is checked first, and the part of the
-// text beyond the old end is written first and taken back if it fails.
-int rewrite_in_place(int descriptor, off_t old_size, const CoefficientText& text)
+// Puts a whole copy of the `size` bytes of the file at `target` in a new
+// file of mode 0600 and syncs it: beside the target, or, where the folder
+// cannot take it or keeps its names, in the system's temporary folder.
+// `copy` is left empty, and 0 returned, when the file cannot be read (there
+// is then nothing this user could keep); otherwise 0 or an errno value, and
+// no copy is left on failure.
+int keep_copy(const Path& target, off_t size, bool beside, Path& copy)
+{
+    copy.text[0] = '\0';
+    const int original = open(target.text, O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (original < 0) {
+        return 0;
+    }
+    Path elsewhere{};
+    std::snprintf(elsewhere.text, sizeof elsewhere.text, "%s/x", P_tmpdir);
+    int descriptor = beside ? create_temporary(target, copy, 0600) : -1;
+    if (descriptor < 0) {
+        descriptor = create_temporary(elsewhere, copy, 0600);
+    }
+    int error = descriptor < 0 ? last_error() : 0;
+    char block[65536];
+    for (off_t at = 0; error == 0 && at < size;) {
+        const ssize_t count = pread(original, block, sizeof block, at);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        error = count < 0 ? last_error() : count == 0 ? EIO : write_all_at(descriptor, block, static_cast<std::size_t>(count), at);
+        at += count > 0 ? count : 0;
+    }
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    if (descriptor >= 0 && close(descriptor) != 0 && error == 0) {
+        error = last_error();
+    }
+    close(original);
+    if (error != 0 && descriptor >= 0) {
+        unlink(copy.text);
+    }
+    if (error != 0) {
+        copy.text[0] = '\0';
+    }
+    return error;
+}
+
+// Writes the text over the file at `target`, open on `descriptor` and
+// `old_size` bytes long, and cuts the file to the text's length. The size
+// limit is checked first, and the part of the text beyond the old end is
+// written first and taken back if it fails, so that the failures that come
+// from the file's size leave it as it was. Before a byte of the old text is
+// overwritten, a whole copy of it is on disk (see keep_copy; `beside` says
+// whether the target's folder may take it); the copy goes once the new text
+// is, and stays, in kept_copy, when a failure leaves the file changed.
+int rewrite_in_place(const Path& target, int descriptor, off_t old_size, bool beside, const CoefficientText& text)
 {
     const off_t length = static_cast<off_t>(text.length);
     struct rlimit limit {};
@@ -212,22 +288,61 @@ int rewrite_in_place(int descriptor, off_t old_size, const CoefficientText& text
         && text.length > limit.rlim_cur) {
         return EFBIG;
     }
+    Path copy{};
+    int error = keep_copy(target, old_size, beside, copy);
+    if (error != 0) {
+        return error;
+    }
     if (length > old_size) {
-        const int error = write_all_at(descriptor, text.characters.data() + old_size,
-                                       static_cast<std::size_t>(length - old_size), old_size);
-        if (error != 0) {
-            if (ftruncate(descriptor, old_size) != 0) {
-                // The old text is still whole; only its new tail stays.
-            }
-            return error;
+        error = write_all_at(descriptor, text.characters.data() + old_size,
+                             static_cast<std::size_t>(length - old_size), old_size);
+        if (error != 0 && ftruncate(descriptor, old_size) != 0) {
+            // The old text is still whole; only its new tail stays.
         }
     }
-    const std::size_t head = static_cast<std::size_t>(length < old_size ? length : old_size);
-    int error = write_all_at(descriptor, text.characters.data(), head, 0);
-    if (error == 0 && ftruncate(descriptor, length) != 0) {
+    bool changed = false;
+    if (error == 0) {
+        changed = true;
+        const std::size_t head = static_cast<std::size_t>(length < old_size ? length : old_size);
+        error = write_all_at(descriptor, text.characters.data(), head, 0);
+    }
+    // Cutting a file to the length it has already is done, whatever the
+    // call says (a copy-on-write file system may answer ENOSPC).
+    struct stat written {};
+    if (error == 0 && ftruncate(descriptor, length) != 0
+        && !(fstat(descriptor, &written) == 0 && written.st_size == length)) {
         error = last_error();
     }
     if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    if (copy.text[0] != '\0') {
+        if (error != 0 && changed) {
+            kept_copy = copy;
+        } else {
+            unlink(copy.text);
+        }
+    }
+    return error;
+}
+
+// Creates the target with the text where no temporary could be renamed
+// over it, as opening it for writing would: not whole-or-nothing, but a
+// failure leaves it empty.
+int create_in_place(const Path& target, const CoefficientText& text)
+{
+    const int descriptor = open(target.text, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return last_error();
+    }
+    int error = write_all_at(descriptor, text.characters.data(), text.length, 0);
+    if (error == 0 && fsync(descriptor) != 0) {
+        error = last_error();
+    }
+    if (error != 0 && ftruncate(descriptor, 0) != 0) {
+        // Nothing more can be done: the name stays in its folder.
+    }
+    if (close(descriptor) != 0 && error == 0) {
         error = last_error();
     }
     return error;
@@ -242,17 +357,32 @@ int write_text(const CoefficientText& text)
     if (error != 0) {
         return error;
     }
-    bool in_place_instead = false;
+    // A folder that keeps its names (append-only) would keep a temporary.
+    Path folder{};
+    struct stat folder_status {};
+    const int folder_descriptor = folder_of(target.text, folder, folder_status) == 0
+        ? open(folder.text, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    const bool beside = folder_descriptor < 0 || !names_stay(folder_descriptor);
+    if (folder_descriptor >= 0) {
+        close(folder_descriptor);
+    }
+    bool in_place_instead = !beside;
     ExistingFile existing{};
     if (stat(target.text, &existing.status) != 0) {
-        return errno == ENOENT ? replace_through_temporary(target, nullptr, text, &in_place_instead)
-                               : last_error();
+        if (errno != ENOENT) {
+            return last_error();
+        }
+        return beside ? replace_through_temporary(target, nullptr, text, &in_place_instead)
+                      : create_in_place(target, text);
     }
     if (S_ISDIR(existing.status.st_mode)) {
         return EISDIR;
     }
     if (!S_ISREG(existing.status.st_mode)) {
         return NOT_A_REGULAR_FILE;
+    }
+    if (file_protection(folder_status, existing.status) != 0) {
+        return EACCES;
     }
     // Opening the file for writing asks the system itself whether its user
     // may write it (root may write a read-only file, as with any editor).
@@ -262,11 +392,11 @@ int write_text(const CoefficientText& text)
     }
     // A file with other names is rewritten in place, so that all of them
     // see the new text.
-    if (existing.status.st_nlink == 1) {
+    if (existing.status.st_nlink == 1 && !in_place_instead) {
         error = replace_through_temporary(target, &existing, text, &in_place_instead);
     }
     if (existing.status.st_nlink > 1 || in_place_instead) {
-        error = rewrite_in_place(existing.descriptor, existing.status.st_size, text);
+        error = rewrite_in_place(target, existing.descriptor, existing.status.st_size, beside, text);
     }
     if (close(existing.descriptor) != 0 && error == 0) {
         error = last_error();
@@ -275,6 +405,11 @@ int write_text(const CoefficientText& text)
 }
 
 }  // namespace
+
+const char* earlier_text_kept_in()
+{
+    return kept_copy.text;
+}
 
 int put_coefficient_text(const CoefficientText& text)
 {

@@ -121,3 +121,8 @@ int put_coefficient_text(const CoefficientText& text)
     }
     return error;
 }
+
+const char* earlier_text_kept_in()
+{
+    return "";  // the file is always replaced whole: nothing is rewritten in place
+}

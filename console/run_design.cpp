@@ -26,8 +26,9 @@ int run_design(const Console& console)
 
     const int error = write_coefficient_file(design, run_arrays.coefficients);
     if (error != 0) {
-        std::fprintf(console.errors, "fir_design: cannot write %s: %s\n", COEFFICIENT_FILE_NAME,
-                     describe_file_error(error));
+        const char* kept = earlier_text_kept_in();
+        std::fprintf(console.errors, "fir_design: cannot write %s: %s%s%s\n", COEFFICIENT_FILE_NAME,
+                     describe_file_error(error), *kept != '\0' ? "; its earlier text is kept in " : "", kept);
         return 1;
     }
     return 0;

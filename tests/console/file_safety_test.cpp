@@ -74,9 +74,12 @@ const std::vector<Step> LONGEST_LOW_PASS = {{"", "48000\nL\n12000\n60\n2049\n"}}
 // What the setups below may use: $expected, the file a 2049-tap design must
 // leave; `give`, which gives files to the user the program runs as (nobody,
 // when the tests run as root); `long_old`, an earlier file longer than the
-// new text; and `remember NAME COMMAND`, which keeps COMMAND's output of the
-// file in NAME, outside the folder's listing, for a check to compare.
+// new text; `remember NAME COMMAND`, which keeps COMMAND's output of the
+// file in NAME, outside the folder's listing, for a check to compare; and
+// `protected NAME`, which skips a case where the kernel's protection
+// fs.protected_NAME is off.
 const char* const SETUP_HELPERS =
+    "protected() { [ \"$(cat /proc/sys/fs/protected_$1 2>/dev/null)\" -ge 1 ] 2>/dev/null || exit 77; }; "
     "give() { if [ $(id -u) = 0 ]; then chown -R 65534 \"$@\"; fi; }; "
     "long_old() { head -c 60000 /dev/zero | tr '\\0' x > filter_coefficients.c; }; "
     "remember() { n=$1; shift; \"$@\" filter_coefficients.c > ../$n.$$ && mv ../$n.$$ $n; }; ";
@@ -167,6 +170,22 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
          "remember attributes getfattr -d", nullptr, nullptr,
          written + "! ls -i filter_coefficients.c | cmp -s - inode && getfacl filter_coefficients.c | cmp - acl && "
          "getfattr -d filter_coefficients.c | cmp - attributes"},
+        // In a sticky folder anyone may write, what the kernel would refuse
+        // the shell's `>`: following another user's link (to a file, or
+        // dangling), and another user's file; the folder is root's.
+        {"protected symlinks && mkdir sub && mv filter_coefficients.c sub/ && "
+         "ln -s sub/filter_coefficients.c filter_coefficients.c && chown -h 65534 filter_coefficients.c && chmod 1777 .",
+         nullptr, "cannot write filter_coefficients.c: Permission denied", "", true},
+        {"protected symlinks && rm filter_coefficients.c && ln -s new.c filter_coefficients.c && "
+         "chown -h 65534 filter_coefficients.c && chmod 1777 .", nullptr,
+         "cannot write filter_coefficients.c: Permission denied", "", true},
+        {"protected regular && chown 65534 filter_coefficients.c && chmod 0666 filter_coefficients.c && chmod 1777 .",
+         nullptr, "cannot write filter_coefficients.c: Permission denied", "", true},
+        // A folder that keeps its names (append-only) keeps no temporary.
+        {"chattr +a . 2>/dev/null || exit 77", nullptr, nullptr,
+         written + "[ $(ls -A | wc -l) = 1 ]; kept=$?; chattr -a .; [ $kept = 0 ]", true},
+        {"rm filter_coefficients.c && (chattr +a . 2>/dev/null || exit 77)", nullptr, nullptr,
+         written + "[ $(ls -A | wc -l) = 1 ]; kept=$?; chattr -a .; [ $kept = 0 ]", true},
         // A signal that would end the run waits until the file is in place.
         {"", nullptr, nullptr, written + "[ $(ls -A | wc -l) = 1 ]", false, SIGALRM},
 #ifdef SIGRTMIN
