@@ -42,6 +42,19 @@ TEST(EndToEnd, TheOutputIsReplacedWholeOrNotAtAll)
     EXPECT_EQ(outcome.exit_status, 1);
     EXPECT_EQ(outcome.errors, "fir_design: cannot write filter_coefficients.c: Is a directory\n");
     EXPECT_EQ(std::system(("test $(ls -A '" + blocked.path + "' | wc -l) = 1").c_str()), 0);
+#ifdef FIR_DESIGN_FULL_DISK
+    // A disk that fills while a file with another name is rewritten in place:
+    // its earlier text is kept whole in a copy that the error line names.
+    const Folder full;
+    full.write_output_file("earlier\n");
+    ASSERT_TRUE(full.shell("ln filter_coefficients.c other.c"));
+    const Outcome failed = run_through_pipe(full, LOW_PASS_101, [] { setenv("LD_PRELOAD", FIR_DESIGN_FULL_DISK, 1); });
+    const std::string kept = "; its earlier text is kept in ";
+    const std::size_t at = failed.errors.find(kept);
+    ASSERT_NE(at, std::string::npos) << failed.errors;
+    EXPECT_EQ(failed.exit_status, 1);
+    EXPECT_EQ(read_file(full.path + "/" + failed.errors.substr(at + kept.size(), 18)), "earlier\n");
+#endif
 }
 
 // The user the permission cases run as when the tests run as root: nobody.
