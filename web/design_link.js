@@ -15,23 +15,33 @@ function keepDesignInLink(module) {
   history.replaceState(null, "", designLink(module));
 }
 
-// Puts the answers of the address into the form, if it holds any.
+// Puts the answers of the address into the form, if it holds any. A value
+// that cannot be decoded goes into its field as it stands, where the
+// console's refusal says what is wrong with it; a filter type that cannot
+// be read says so beside the type. Returns whether every value was read.
 function readDesignFromLink(module) {
-  if (location.hash.length < 2) return;
-  for (const part of location.hash.slice(1).split("&")) {
+  let everyValueRead = true;
+  for (const part of location.hash.length < 2 ? [] : location.hash.slice(1).split("&")) {
     const at = part.indexOf("=");
     const name = at < 0 ? part : part.slice(0, at);
-    let value = "";
+    let value = part.slice(at + 1);
     try {
-      value = decodeURIComponent(part.slice(at + 1));
+      value = decodeURIComponent(value);
     } catch (error) {
-      continue;  // not a value this page wrote
+      everyValueRead = false;
     }
     const field = module.fields.find(({ linkName }) => linkName === name);
     if (field) document.getElementById(field.id).value = value;
-    const radio = name === "type" && /^[LHB]$/.test(value) && document.querySelector(`input[name=filter-type][value=${value}]`);
-    if (radio) radio.checked = true;
+    if (name !== "type") continue;
+    const radio = /^[LHB]$/.test(value) && document.querySelector(`input[name=filter-type][value=${value}]`);
+    if (radio) {
+      radio.checked = true;
+    } else {
+      document.getElementById("filter-type-refusal").textContent = "this link's value could not be read";
+      everyValueRead = false;
+    }
   }
+  return everyValueRead;
 }
 
 async function copyDesignLink() {

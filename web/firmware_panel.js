@@ -5,7 +5,9 @@
 
 function showFixedPointFacts(facts, sampleRate) {
   const text = (id, value) => { document.getElementById(id).textContent = value; };
-  const db = (gain) => gain === 0 ? "\u2212\u221e dB" : `${(20 * Math.log10(Math.abs(gain))).toFixed(2)} dB`;
+  // A gain a hair below 1 rounds to 0.00 dB, not "-0.00".
+  const db = (gain) => gain === 0 ? "\u2212\u221e dB"
+    : `${(20 * Math.log10(Math.abs(gain))).toFixed(2).replace(/^-(0\.0+)$/, "$1")} dB`;
   text("worst-case-gain", `${facts.worstCaseGain.toFixed(4)} (the sum of the taps' magnitudes / 32768)`);
   text("full-scale", facts.overloadDb > 0
     ? `a full-scale input can drive the output ${facts.overloadDb.toFixed(2)} dB past full scale, where it saturates`
@@ -17,7 +19,7 @@ function showFixedPointFacts(facts, sampleRate) {
       : "a 32-bit accumulator (arm_fir_fast_q15) cannot overflow"));
   text("gain-at-zero", `${facts.gainAtZero.toFixed(5)} (${db(facts.gainAtZero)})`);
   text("gain-at-half-rate", `${facts.gainAtHalfRate.toFixed(5)} (${db(facts.gainAtHalfRate)})`);
-  text("delay", `${facts.delaySamples} samples, ${(1000 * facts.delaySamples / sampleRate).toPrecision(4)} ms`);
+  text("delay", `${facts.delaySamples} sample${facts.delaySamples === 1 ? "" : "s"}, ${(1000 * facts.delaySamples / sampleRate).toPrecision(4)} ms`);
 }
 
 // The drop-in file, or why there is none.

@@ -22,6 +22,9 @@ const STATUS_PAUSE = 700;
   const stepPlot = createTimePlot(document.getElementById("step-plot"), "step response");
   let statusTimer = 0;
   let laterTimer = 0;
+  // A link with a value that could not be read stays in the address as it
+  // came, until an answer changes.
+  let linkHeld = false;
   const speak = (designed, figures) => {
     const refusals = refusalsShown(module);
     document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
@@ -59,32 +62,36 @@ const STATUS_PAUSE = 700;
         impulsePlot.show(responses.impulse);
         stepPlot.show(responses.step);
       }
-      keepDesignInLink(module);
+      if (!linkHeld) keepDesignInLink(module);
       searchShortestLength(module);
     }, 0);
     clearTimeout(statusTimer);
     statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
   };
+  const changed = () => {
+    linkHeld = false;
+    update();
+  };
   labelForm(module);
-  readDesignFromLink(module);
+  linkHeld = !readDesignFromLink(module);
   const form = document.getElementById("answers");
-  form.addEventListener("input", update);
+  form.addEventListener("input", changed);
   form.addEventListener("change", (event) => {
     if (event.target.name === "filter-type") document.getElementById("filter-type-refusal").textContent = "";
   });
-  form.addEventListener("paste", (event) => spreadPaste(event, module, update));
-  document.getElementById("transition-width").addEventListener("input", update);
+  form.addEventListener("paste", (event) => spreadPaste(event, module, changed));
+  document.getElementById("transition-width").addEventListener("input", changed);
   form.addEventListener("submit", (event) => event.preventDefault());
   document.addEventListener("keydown", (event) => chooseTypeByKey(event, () => {
     document.getElementById("filter-type-refusal").textContent = "";
-    update();
+    changed();
   }));
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
   document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
   document.getElementById("download-cmsis").addEventListener("click", downloadCmsisFile);
-  document.getElementById("use-shortest").addEventListener("click", () => useShortestLength(update));
+  document.getElementById("use-shortest").addEventListener("click", () => useShortestLength(changed));
   document.getElementById("copy-link").addEventListener("click", copyDesignLink);
-  document.getElementById("block-size").addEventListener("input", update);
+  document.getElementById("block-size").addEventListener("input", changed);
   update();
   window.designModule = module;  // for the tests, which check it against the console tool
   window.responsePlot = plot;

@@ -330,7 +330,8 @@ class Page(unittest.TestCase):
         # The band pass's taps sum to 2.10 in magnitude: a 32-bit accumulator can overflow.
         for answers, overflow in ((["44100", "B", "3000", "6000", "80", "255"], True),
                                   (["48000", "L", "12000", "60", "101"], False),
-                                  (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False)):
+                                  (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False),
+                                  (["8000", "L", "1000", "60", "51"], False), (["48000", "L", "12000", "60", "3"], False)):
             self.type_answers(answers)
             rate, taps = console_taps(answers)
             magnitudes = sum(abs(t) for t in taps)
@@ -341,6 +342,7 @@ class Page(unittest.TestCase):
             self.assertEqual("can overflow" in bits, overflow, answers)
             self.assertEqual(32768 * magnitudes > 2 ** 31 - 1, overflow, answers)
             self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / 32768)), answers)
+            self.assertNotIn("-0.00 dB", self.shown("gain-at-zero"), answers)  # 0.99954 is 0.00 dB
             alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / 32768
             self.assertTrue(self.shown("gain-at-half-rate").startswith("%.5f " % alternating), answers)
             impulse, step = self.browser.execute_script(
@@ -348,8 +350,8 @@ class Page(unittest.TestCase):
             self.assertEqual(impulse, [t / 32768 for t in taps], answers)
             self.assertEqual(step, list(numpy.cumsum(numpy.array(taps) / 32768)), answers)
             delay = (len(taps) - 1) / 2
-            self.assertTrue(self.shown("delay").startswith("%g samples, %#.4g ms" % (delay, 1000 * delay / rate)),
-                            (answers, self.shown("delay")))
+            self.assertTrue(self.shown("delay").startswith(
+                "%g sample%s, %#.4g ms" % (delay, "" if delay == 1 else "s", 1000 * delay / rate)), (answers, self.shown("delay")))
 
     def test_the_drop_in_file_filters_as_the_example_filter(self):
         stand_in = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cmsis_stand_in")
@@ -397,6 +399,15 @@ class Page(unittest.TestCase):
             self.assertEqual(self.shown("coefficient-text"), text, answers)
             self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
             self.assertEqual(self.checked_type(), answers[1])
+        # Values that cannot be read are refused as they stand, and the address stays as it came.
+        broken = "#rate=%E0%A4%A&type=Q&cutoff=%ZZ&attenuation=60&taps=101"
+        self.browser.get("about:blank")
+        self.browser.get(pathlib.Path(PAGE).as_uri() + broken)
+        WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+        self.browser.execute_async_script("setTimeout(arguments[0], 0)")
+        self.assertEqual(self.shown("sample-rate-refusal"), refusal_of(["%E0%A4%A"]))
+        self.assertEqual(self.shown("filter-type-refusal"), "this link's value could not be read")
+        self.assertEqual(self.browser.execute_script("return location.hash"), broken)
 
     def test_the_shortest_length_is_found_on_the_integers_and_used(self):
         width = self.field("What transition width do you need?")
