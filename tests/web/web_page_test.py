@@ -368,6 +368,11 @@ class Page(unittest.TestCase):
             self.assertEqual(self.shown("cmsis-text"), drop_in)
             taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
             self.assertEqual(int(taps), max(4, int(answers[-1]) + int(answers[-1]) % 2), answers)
+            # The vector build's padding: zeros past the taps, to a multiple of 8; its block-size rule.
+            entries = re.findall(r"^    (-?\d+)", drop_in, re.M)
+            self.assertEqual((len(entries) % 8, entries[int(taps):].count("0")), (0, len(entries) - int(taps)))
+            self.assertEqual("use %d, a multiple of 4" % ((int(block) + 3) // 4 * 4) in drop_in,
+                             int(taps) > 32 and int(block) % 4 > 1, answers)
             with tempfile.TemporaryDirectory() as folder:
                 for name, text in (("filter_coefficients_q15.c", drop_in), ("filter_coefficients.c", console(answers)[0])):
                     with open(os.path.join(folder, name), "w") as file:
