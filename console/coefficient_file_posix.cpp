@@ -51,15 +51,19 @@ int last_error()
 // when it was not.
 Path kept_copy{};
 
+// The length of the folder part of `path`, its last slash included; 0 for
+// a name in the current folder.
+int folder_prefix(const char* path)
+{
+    const char* slash = std::strrchr(path, '/');
+    return slash == nullptr ? 0 : static_cast<int>(slash - path) + 1;
+}
+
 // The folder that holds `path`: its name (into `folder`) and its status.
 int folder_of(const char* path, Path& folder, struct stat& status)
 {
-    const char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) {
-        std::snprintf(folder.text, sizeof folder.text, ".");
-    } else {
-        std::snprintf(folder.text, sizeof folder.text, "%.*s", static_cast<int>(slash - path) + 1, path);
-    }
+    const int prefix = folder_prefix(path);
+    std::snprintf(folder.text, sizeof folder.text, "%.*s", prefix > 0 ? prefix : 1, prefix > 0 ? path : ".");
     return stat(folder.text, &status) == 0 ? 0 : last_error();
 }
 
@@ -91,9 +95,7 @@ int resolve_target(Path& target)
             return last_error();
         }
         const std::size_t link_length = static_cast<std::size_t>(length);
-        const char* slash = std::strrchr(target.text, '/');
-        const std::size_t folder_length =
-            link[0] == '/' || slash == nullptr ? 0 : static_cast<std::size_t>(slash - target.text) + 1;
+        const std::size_t folder_length = link[0] == '/' ? 0 : static_cast<std::size_t>(folder_prefix(target.text));
         if (folder_length + link_length >= sizeof target.text) {
             return ENAMETOOLONG;
         }
@@ -135,10 +137,8 @@ constexpr int TEMPORARY_TRIES = 100;
 // set.
 int create_temporary(const Path& target, Path& temporary, mode_t mode)
 {
-    const char* slash = std::strrchr(target.text, '/');
-    const int folder_length = slash == nullptr ? 0 : static_cast<int>(slash - target.text) + 1;
     const int name_length = std::snprintf(temporary.text, sizeof temporary.text, "%.*s%s",
-                                          folder_length, target.text, TEMPORARY_NAME);
+                                          folder_prefix(target.text), target.text, TEMPORARY_NAME);
     if (name_length < 0 || static_cast<std::size_t>(name_length) >= sizeof temporary.text) {
         errno = ENAMETOOLONG;
         return -1;

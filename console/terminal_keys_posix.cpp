@@ -63,17 +63,23 @@ bool in_key_mode(const termios& mode)
 
 // Every call below is async-signal-safe.
 //
-// Whether the run may set the terminal now: it is in the terminal's
-// foreground, or SIGTTOU was ignored from the start, or the terminal is not
-// its controlling terminal (standard input another terminal, or a run under
-// setsid), where no job control applies. Once a shell has taken the
-// terminal back (the run shares its job with make or a shell script, which
-// stopped first) the shell sets its own mode, and a change from the
-// background would stop the run on SIGTTOU.
-bool may_set_terminal()
+// Whether the run has the terminal: it is in the terminal's foreground, or
+// the terminal is not its controlling terminal (standard input another
+// terminal, or a run under setsid), where no job control applies.
+bool run_has_terminal()
 {
     const pid_t foreground = tcgetpgrp(key_fd);
-    return set_from_background != 0 || foreground == getpgrp() || (foreground < 0 && errno == ENOTTY);
+    return foreground == getpgrp() || (foreground < 0 && errno == ENOTTY);
+}
+
+// Whether the run may set the terminal now: it has it, or SIGTTOU was
+// ignored from the start. Once a shell has taken the terminal back (the run
+// shares its job with make or a shell script, which stopped first) the shell
+// sets its own mode, and a change from the background would stop the run on
+// SIGTTOU.
+bool may_set_terminal()
+{
+    return set_from_background != 0 || run_has_terminal();
 }
 
 // Sets `mode` while the terminal is still the run's, SIGTTOU held off.
@@ -192,8 +198,7 @@ void rejoin_terminal()
 {
     while (tcdrain(key_fd) != 0 && errno == EINTR) {
     }
-    const pid_t foreground = tcgetpgrp(key_fd);
-    if (foreground != getpgrp() && !(foreground < 0 && errno == ENOTTY)) {
+    if (!run_has_terminal()) {
         return;  // SIGTTOU is ignored: the terminal is not the run's to set
     }
     sigset_t handled;
@@ -273,9 +278,7 @@ void skip_escape_sequence()
 // SIGTTIN is ignored) or stops the run. False when a signal came first.
 bool key_or_signal_came()
 {
-    const pid_t foreground = tcgetpgrp(key_fd);
-    const bool in_foreground = foreground == getpgrp() || (foreground < 0 && errno == ENOTTY);
-    if ((fcntl(key_fd, F_GETFL) & O_NONBLOCK) != 0 || !in_foreground) {
+    if ((fcntl(key_fd, F_GETFL) & O_NONBLOCK) != 0 || !run_has_terminal()) {
         return true;
     }
     pollfd terminal{key_fd, POLLIN, 0};
@@ -404,7 +407,6 @@ EchoScreen terminal_echo_screen(std::FILE* output)
     // pipe or on another terminal they may well be, at an unknown place.
     const bool prompts_elsewhere = !output_open || S_ISREG(output_status.st_mode)
                                    || (S_ISCHR(output_status.st_mode) && isatty(output_fd) == 0);
-    const EchoScreen screen_of_keys{nullptr, !prompts_elsewhere, prompts_elsewhere};
     // Above the standard streams, so that a closed standard output stays closed.
     const char* name = ttyname(key_fd);
     int descriptor = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -420,7 +422,7 @@ EchoScreen terminal_echo_screen(std::FILE* output)
     }
     std::FILE* terminal = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
     if (terminal != nullptr) {
-        return {terminal, screen_of_keys.prompts_shown, screen_of_keys.place_known};
+        return {terminal, !prompts_elsewhere, prompts_elsewhere};
     }
     if (descriptor >= 0) {
         close(descriptor);

@@ -33,17 +33,6 @@ namespace {
 enum Field { SAMPLE_RATE, CUTOFF, LOWER_CUTOFF, UPPER_CUTOFF, ATTENUATION, COEFFICIENT_COUNT,
              TRANSITION_WIDTH, BLOCK_SIZE, FIELD_COUNT };
 
-// Each field's element on the page and its name in the page's link, in the
-// order of Field: the one place the page learns the order from.
-struct FieldNames {
-    const char* element;
-    const char* link;
-};
-constexpr FieldNames FIELD_NAMES[FIELD_COUNT] = {
-    {"sample-rate", "rate"}, {"cutoff", "cutoff"}, {"lower-cutoff", "lower"}, {"upper-cutoff", "upper"},
-    {"attenuation", "attenuation"}, {"coefficient-count", "taps"}, {"transition-width", "width"},
-    {"block-size", "block"}};
-
 // How a field stands after update().
 enum FieldState {
     ACCEPTED,
@@ -65,6 +54,20 @@ constexpr Question TRANSITION_WIDTH_QUESTION = {
 constexpr Question BLOCK_SIZE_QUESTION = {
     "How many samples does a call to arm_fir_q15 filter? ", "block size", "", {MIN_BLOCK_SIZE, false},
     {MAX_BLOCK_SIZE, false}};
+
+// Each field's element on the page, its name in the page's link and the
+// question it asks (a low pass's for the cutoff), in the order of Field: the
+// one place the page learns the order from.
+struct FieldNames {
+    const char* element;
+    const char* link;
+    const Question* question;
+};
+constexpr FieldNames FIELD_NAMES[FIELD_COUNT] = {
+    {"sample-rate", "rate", &SAMPLE_RATE_QUESTION}, {"cutoff", "cutoff", &LOW_PASS_CUTOFF_QUESTION},
+    {"lower-cutoff", "lower", &LOWER_CUTOFF_QUESTION}, {"upper-cutoff", "upper", &UPPER_CUTOFF_QUESTION},
+    {"attenuation", "attenuation", &ATTENUATION_QUESTION}, {"coefficient-count", "taps", &COEFFICIENT_COUNT_QUESTION},
+    {"transition-width", "width", &TRANSITION_WIDTH_QUESTION}, {"block-size", "block", &BLOCK_SIZE_QUESTION}};
 
 struct FieldRecord {
     AnswerLine line;
@@ -244,10 +247,7 @@ EXPORT(filter_type_refusal) const char* filter_type_refusal() { return FILTER_TY
 // The question a field asks, as the console's prompt.
 EXPORT(field_prompt) const char* field_prompt(int field)
 {
-    const Question* questions[FIELD_COUNT] = {
-        &SAMPLE_RATE_QUESTION, &LOW_PASS_CUTOFF_QUESTION, &LOWER_CUTOFF_QUESTION, &UPPER_CUTOFF_QUESTION,
-        &ATTENUATION_QUESTION, &COEFFICIENT_COUNT_QUESTION, &TRANSITION_WIDTH_QUESTION, &BLOCK_SIZE_QUESTION};
-    return is_field(field) ? questions[field]->prompt : "";
+    return is_field(field) ? FIELD_NAMES[field].question->prompt : "";
 }
 
 // The menu key that chooses the filter type: L, H or B in either case.

@@ -183,15 +183,15 @@ BandGains sample_band_gains(const Coefficients& coefficients, int count, const D
         size <<= 1;
     }
     transform_taps(coefficients, count, size, scratch);
-    const double* const real_part = scratch.real_part;
-    const double* const imaginary_part = scratch.imaginary_part;
+    const double* const real_values = scratch.real_values;
+    const double* const imaginary_values = scratch.imaginary_values;
     // Squared gains, compared as they are; one square root of each extreme.
     double stop_worst = 0.0;
     double pass_least = HUGE_VAL;
     const auto within = [](double f, double low, double high) { return f >= low && f <= high; };
     for (int k = 0; k <= size / 2; ++k) {
         const double f = static_cast<double>(k) / size;
-        const double power = real_part[k] * real_part[k] + imaginary_part[k] * imaginary_part[k];
+        const double power = real_values[k] * real_values[k] + imaginary_values[k] * imaginary_values[k];
         for (int i = 0; i < bands.stop_count; ++i) {
             if (within(f, bands.stop_low[i], bands.stop_high[i])) {
                 stop_worst = std::fmax(stop_worst, power);

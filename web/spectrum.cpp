@@ -9,12 +9,12 @@ namespace {
 
 const double TWO_PI = 2 * std::acos(-1.0);
 
-// Iterative radix-2 transform of the first `size` entries of real_part /
-// imaginary_part, in place; `size` a power of two up to SPECTRUM_SIZE.
+// Iterative radix-2 transform of the first `size` entries of real_values /
+// imaginary_values, in place; `size` a power of two up to SPECTRUM_SIZE.
 void transform(int size, SpectrumScratch& scratch)
 {
-    double* const real_part = scratch.real_part;
-    double* const imaginary_part = scratch.imaginary_part;
+    double* const real_values = scratch.real_values;
+    double* const imaginary_values = scratch.imaginary_values;
     if (!scratch.twiddles_ready) {
         for (int k = 0; k < SPECTRUM_SIZE / 2; ++k) {
             scratch.twiddle_cos[k] = std::cos(TWO_PI * k / SPECTRUM_SIZE);
@@ -29,8 +29,8 @@ void transform(int size, SpectrumScratch& scratch)
         }
         j |= bit;
         if (i < j) {
-            std::swap(real_part[i], real_part[j]);
-            std::swap(imaginary_part[i], imaginary_part[j]);
+            std::swap(real_values[i], real_values[j]);
+            std::swap(imaginary_values[i], imaginary_values[j]);
         }
     }
     for (int length = 2; length <= size; length <<= 1) {
@@ -43,12 +43,12 @@ void transform(int size, SpectrumScratch& scratch)
                 const double wi = scratch.twiddle_sin[twiddle];
                 const int a = start + k;
                 const int b = a + half;
-                const double br = real_part[b] * wr - imaginary_part[b] * wi;
-                const double bi = real_part[b] * wi + imaginary_part[b] * wr;
-                real_part[b] = real_part[a] - br;
-                imaginary_part[b] = imaginary_part[a] - bi;
-                real_part[a] += br;
-                imaginary_part[a] += bi;
+                const double br = real_values[b] * wr - imaginary_values[b] * wi;
+                const double bi = real_values[b] * wi + imaginary_values[b] * wr;
+                real_values[b] = real_values[a] - br;
+                imaginary_values[b] = imaginary_values[a] - bi;
+                real_values[a] += br;
+                imaginary_values[a] += bi;
             }
         }
     }
@@ -57,42 +57,42 @@ void transform(int size, SpectrumScratch& scratch)
 }  // namespace
 
 // The taps are real, so the even ones go in as real and the odd ones as
-// imaginary parts of a transform half as long, whose bins k and size / 2 - k
+// imaginary values of a transform half as long, whose bins k and size / 2 - k
 // are then untangled.
 void transform_taps(const Coefficients& coefficients, int count, int size, SpectrumScratch& scratch)
 {
-    double* const real_part = scratch.real_part;
-    double* const imaginary_part = scratch.imaginary_part;
+    double* const real_values = scratch.real_values;
+    double* const imaginary_values = scratch.imaginary_values;
     const int half = size / 2;
     for (int i = 0; i < half; ++i) {
         const int even = 2 * i;
         const int odd = even + 1;
-        real_part[i] = even < count ? coefficients[even] / Q15 : 0.0;
-        imaginary_part[i] = odd < count ? coefficients[odd] / Q15 : 0.0;
+        real_values[i] = even < count ? coefficients[even] / Q15 : 0.0;
+        imaginary_values[i] = odd < count ? coefficients[odd] / Q15 : 0.0;
     }
     transform(half, scratch);
     const int step = SPECTRUM_SIZE / size;
-    real_part[half] = real_part[0] - imaginary_part[0];
-    imaginary_part[half] = 0.0;
-    real_part[0] += imaginary_part[0];
-    imaginary_part[0] = 0.0;
+    real_values[half] = real_values[0] - imaginary_values[0];
+    imaginary_values[half] = 0.0;
+    real_values[0] += imaginary_values[0];
+    imaginary_values[0] = 0.0;
     for (int k = 1; k <= half / 2; ++k) {
         const int j = half - k;
         // Even taps' bin k: (Z[k] + conj Z[j]) / 2; odd taps': (Z[k] - conj Z[j]) / 2i.
-        const double even_r = (real_part[k] + real_part[j]) / 2;
-        const double even_i = (imaginary_part[k] - imaginary_part[j]) / 2;
-        const double odd_r = (imaginary_part[k] + imaginary_part[j]) / 2;
-        const double odd_i = (real_part[j] - real_part[k]) / 2;
+        const double even_r = (real_values[k] + real_values[j]) / 2;
+        const double even_i = (imaginary_values[k] - imaginary_values[j]) / 2;
+        const double odd_r = (imaginary_values[k] + imaginary_values[j]) / 2;
+        const double odd_i = (real_values[j] - real_values[k]) / 2;
         const int twiddle = k * step;
         const double wr = scratch.twiddle_cos[twiddle];
         const double wi = scratch.twiddle_sin[twiddle];
         // X[k] = E[k] + w^k O[k]; X[j] = conj(E[k] - w^k O[k]), as E and O repeat every half.
         const double turned_r = odd_r * wr - odd_i * wi;
         const double turned_i = odd_r * wi + odd_i * wr;
-        real_part[k] = even_r + turned_r;
-        imaginary_part[k] = even_i + turned_i;
-        real_part[j] = even_r - turned_r;
-        imaginary_part[j] = turned_i - even_i;
+        real_values[k] = even_r + turned_r;
+        imaginary_values[k] = even_i + turned_i;
+        real_values[j] = even_r - turned_r;
+        imaginary_values[j] = turned_i - even_i;
     }
 }
 
@@ -101,7 +101,7 @@ void spectrum_gains(const Coefficients& coefficients, int count, SpectrumScratch
 {
     transform_taps(coefficients, count, SPECTRUM_SIZE, scratch);
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
-        gains[k] = std::hypot(scratch.real_part[k], scratch.imaginary_part[k]);
+        gains[k] = std::hypot(scratch.real_values[k], scratch.imaginary_values[k]);
     }
 }
 

@@ -17,15 +17,15 @@ constexpr int RESPONSE_POINTS = SPECTRUM_SIZE / 2 + 1;
 // (static storage, or `{}`): the twiddle factors are filled on first use.
 // One transform at a time may use it.
 struct SpectrumScratch {
-    double real_part[SPECTRUM_SIZE];
-    double imaginary_part[SPECTRUM_SIZE];
+    double real_values[SPECTRUM_SIZE];
+    double imaginary_values[SPECTRUM_SIZE];
     double twiddle_cos[SPECTRUM_SIZE / 2];
     double twiddle_sin[SPECTRUM_SIZE / 2];
     bool twiddles_ready;
 };
 
 // The `size`-point transform of coefficients[0 .. count - 1] / 2^15, bins 0
-// to size / 2, into scratch.real_part and scratch.imaginary_part. `size` is
+// to size / 2, into scratch.real_values and scratch.imaginary_values. `size` is
 // a power of two from 4 to SPECTRUM_SIZE, at least `count` (1 to
 // MAX_COEFFICIENTS).
 void transform_taps(const Coefficients& coefficients, int count, int size, SpectrumScratch& scratch);
