@@ -3,11 +3,13 @@
 // entries, and read back when the page is opened with one (from disk too).
 "use strict";
 
-// Each field by the name the module gives it for the address, and the type.
+// Each field by the name the module gives it for the address, the type and
+// the firmware target.
 function designLink(module) {
   const parts = module.fields.map(({ id, linkName }) =>
     `${linkName}=${encodeURIComponent(document.getElementById(id).value)}`);
   parts.splice(1, 0, `type=${document.querySelector("input[name=filter-type]:checked").value}`);
+  parts.push(`target=${document.getElementById("target").value}`);
   return "#" + parts.join("&");
 }
 
@@ -32,6 +34,12 @@ function readDesignFromLink(module) {
     }
     const field = module.fields.find(({ linkName }) => linkName === name);
     if (field) document.getElementById(field.id).value = value;
+    if (name === "target") {
+      const known = module.targets.some((target) => target.name === value);
+      if (known) document.getElementById("target").value = value;
+      else document.getElementById("target-refusal").textContent = "this link's value could not be read";
+      everyValueRead = everyValueRead && known;
+    }
     if (name !== "type") continue;
     const radio = /^[LHB]$/.test(value) && document.querySelector(`input[name=filter-type][value=${value}]`);
     if (radio) {

@@ -3,7 +3,8 @@
 // reads every answer as the console reads an answer line, checks it against
 // the console's own ranges in the console's order, and, once every answer
 // is accepted, designs the filter, puts together the file's text and
-// measures the response of its integers. Every buffer is the module's own
+// measures the response of the table the chosen target holds (the file's
+// integers by default). Every buffer is the module's own
 // and stays valid until the next update(). Every export checks the field
 // numbers, indices and lengths the page passes, and refuses (returns 0, an
 // empty text or NOT_A_FIGURE) what is out of range.
@@ -22,6 +23,7 @@
 #include "web/fixed_point_facts.h"
 #include "web/length_search.h"
 #include "web/response_measure.h"
+#include "web/target_table.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -50,9 +52,9 @@ constexpr int FIELD_CHUNK = 256;
 constexpr Question TRANSITION_WIDTH_QUESTION = {
     "What transition width do you need? ", "transition width", " of Hz", {1, false}, {0, true}};
 
-// The drop-in file's block size: the samples a call to arm_fir_q15 filters.
+// The drop-in file's block size: the samples a call to the filter takes.
 constexpr Question BLOCK_SIZE_QUESTION = {
-    "How many samples does a call to arm_fir_q15 filter? ", "block size", "", {MIN_BLOCK_SIZE, false},
+    "How many samples does a call to the filter take? ", "block size", "", {MIN_BLOCK_SIZE, false},
     {MAX_BLOCK_SIZE, false}};
 
 // Each field's element on the page, its name in the page's link and the
@@ -79,15 +81,18 @@ struct FieldRecord {
 FieldRecord fields[FIELD_COUNT];
 char chunk[FIELD_CHUNK];
 char filter_key = 'L';
+Target target = Target::Q15;
 
 FilterDesign design{};
 DesignArrays arrays;
 CoefficientText text;
+TapFractions table;
 double gain_db[RESPONSE_POINTS];
 ResponseFigures figures{};
 FixedPointFacts facts{};
 char cmsis_text_buffer[MAX_CMSIS_TEXT];
 std::size_t cmsis_text_length_now = 0;
+char block_advice[256];
 DesignBands bands{};
 bool ready = false;
 ResponseScratch response_scratch;
@@ -187,6 +192,11 @@ bool is_field(int field)
     return field >= 0 && field < FIELD_COUNT;
 }
 
+bool is_target(int index)
+{
+    return index >= 0 && index < TARGET_COUNT;
+}
+
 // The impulse and step responses of the written integers, a sample each.
 double impulse_values[MAX_COEFFICIENTS];
 double step_values[MAX_COEFFICIENTS];
@@ -242,6 +252,21 @@ EXPORT(menu_line_key) int menu_line_key(int length)
     return one_key && filter_type_of_key(key) ? key : 0;
 }
 
+// The firmware targets, by the names the page's link uses, and the one whose
+// table the response, the figures, the facts and the drop-in file show.
+EXPORT(target_count) int target_count() { return TARGET_COUNT; }
+EXPORT(target_name) const char* target_name_of(int index)
+{
+    return is_target(index) ? target_name(static_cast<Target>(index)) : "";
+}
+EXPORT(set_target) bool set_target(int index)
+{
+    if (is_target(index)) {
+        target = static_cast<Target>(index);
+    }
+    return is_target(index);
+}
+
 EXPORT(filter_type_refusal) const char* filter_type_refusal() { return FILTER_TYPE_REFUSAL; }
 
 // The question a field asks, as the console's prompt.
@@ -273,13 +298,20 @@ EXPORT(update) bool update()
     design = answered_design(type, fields[COEFFICIENT_COUNT].value);
     design_filter(design, arrays);
     ready = format_coefficient_text(design, arrays.coefficients, text);
-    measure_response(design, arrays.coefficients, response_scratch, gain_db, figures);
+    const int count = design.number_of_coefficients;
+    target_fractions(target, arrays, count, table);
+    measure_response(design, table, response_scratch, gain_db, figures);
     bands = design_bands(design);
-    facts = fixed_point_facts(arrays.coefficients, design.number_of_coefficients);
-    cmsis_text_length_now = facts.fits_q15 && accepted(BLOCK_SIZE)
-        ? format_cmsis_file(arrays.coefficients, design.number_of_coefficients, fields[BLOCK_SIZE].value,
-                            cmsis_text_buffer, sizeof cmsis_text_buffer)
+    facts = fixed_point_facts(target, table, count);
+    const bool block_accepted = accepted(BLOCK_SIZE);
+    cmsis_text_length_now = facts.fits && block_accepted
+        ? format_cmsis_file(target, table, count, fields[BLOCK_SIZE].value, cmsis_text_buffer, sizeof cmsis_text_buffer)
         : 0;
+    block_advice[0] = '\0';
+    TextSpan advice{block_advice, sizeof block_advice, 0};
+    if (block_accepted && !append_block_advice(advice, target, count, fields[BLOCK_SIZE].value, " ")) {
+        block_advice[0] = '\0';
+    }
     return ready;
 }
 
@@ -315,14 +347,14 @@ EXPORT(edge_count) int edge_count() { return figures.edge_count; }
 EXPORT(peak_gain) double peak_gain() { return figures.peak_gain; }
 EXPORT(missing_stops) int missing_stops() { return bands.missing_stops; }
 
-// Taps that are 0 because the design puts a zero there (the ideal response
-// is zero at that offset, as every other tap of a half-band filter), as
-// against those that truncation toward zero made 0.
+// Taps of the table that are 0 because the design puts a zero there (the
+// ideal response is zero at that offset, as every other tap of a half-band
+// filter), as against those that the target's rounding made 0.
 EXPORT(taps_zero_by_design) int taps_zero_by_design()
 {
     int count = 0;
     for (int i = 0; i < design.number_of_coefficients; ++i) {
-        count += std::fabs(arrays.impulse_response[i]) * FIXED_POINT_SCALE < DESIGN_ZERO ? 1 : 0;
+        count += table[i] == 0 && std::fabs(arrays.impulse_response[i]) * FIXED_POINT_SCALE < DESIGN_ZERO ? 1 : 0;
     }
     return count;
 }
@@ -352,14 +384,14 @@ EXPORT(stop_band_high) double stop_band_high(int i)
     return i >= 0 && i < bands.stop_count ? in_hz(bands.stop_high[i]) : NOT_A_FIGURE;
 }
 
-// The impulse and step responses of the written integers, as the filter
-// gives them to a full-scale impulse and step: tap / 32768 and the running
-// sum of that, a sample each.
+// The impulse and step responses of the chosen table, as the filter gives
+// them to a full-scale impulse and step: each tap as a fraction and the
+// running sum of those, a sample each.
 EXPORT(impulse_response) const double* impulse_response()
 {
     double sum = 0;
     for (int i = 0; ready && i < design.number_of_coefficients; ++i) {
-        impulse_values[i] = arrays.coefficients[i] / Q15;
+        impulse_values[i] = table[i];
         sum += impulse_values[i];
         step_values[i] = sum;
     }
@@ -368,7 +400,7 @@ EXPORT(impulse_response) const double* impulse_response()
 EXPORT(step_response) const double* step_response() { return step_values; }
 EXPORT(response_length) int response_length() { return ready ? design.number_of_coefficients : 0; }
 
-// The fixed-point facts of the written integers (see fixed_point_facts.h).
+// The fixed-point facts of the chosen table (see fixed_point_facts.h).
 EXPORT(worst_case_gain) double worst_case_gain() { return facts.worst_case_gain; }
 EXPORT(overload_db) double overload_db() { return facts.overload_db; }
 EXPORT(accumulator_bits) int accumulator_bits() { return facts.accumulator_bits; }
@@ -376,20 +408,30 @@ EXPORT(fast_sum_can_overflow) bool fast_sum_can_overflow() { return facts.fast_s
 EXPORT(gain_at_zero) double gain_at_zero() { return facts.gain_at_zero; }
 EXPORT(gain_at_half_rate) double gain_at_half_rate() { return facts.gain_at_half_rate; }
 EXPORT(delay_samples) double delay_samples() { return facts.delay_samples; }
-EXPORT(fits_q15) bool fits_q15() { return facts.fits_q15; }
+EXPORT(input_shift) int input_shift() { return facts.input_shift; }
+EXPORT(table_fits) bool table_fits() { return facts.fits; }
 
-// The drop-in file for arm_fir_q15; empty while the block size is refused
-// or a tap is no 16-bit value.
+// The drop-in file for the chosen target, and its name; empty while the
+// block size is refused or a tap is no 16-bit value.
 EXPORT(cmsis_text) const char* cmsis_text() { return ready ? cmsis_text_buffer : ""; }
 EXPORT(cmsis_text_length) int cmsis_text_length() { return ready ? static_cast<int>(cmsis_text_length_now) : 0; }
+EXPORT(cmsis_name) const char* cmsis_name() { return cmsis_file_name(target); }
 
-// The search for the shortest length whose integers reach the attenuation
-// over stop bands half the typed transition width beyond each edge.
-// Starts the search for the answers as they stand; false, starting nothing,
+// What the vector (Helium) build of arm_fir_q15 needs of the block size, if
+// anything, in one line.
+EXPORT(block_size_advice) const char* block_size_advice() { return ready ? block_advice : ""; }
+
+// The search for the shortest length whose table, as the target numbered
+// `target_index` holds it, reaches the attenuation over stop bands half the
+// typed transition width beyond each edge. Starts the search for the
+// answers as they stand; false, starting nothing, for an unknown target and
 // until every answer but the number of coefficients is accepted and the
 // transition width leaves a stop band.
-EXPORT(search_start) bool search_start()
+EXPORT(search_start) bool search_start(int target_index)
 {
+    if (!is_target(target_index)) {
+        return false;
+    }
     const FilterType type = *filter_type_of_key(filter_key);
     check_every_field(type);
     const bool band = type == FilterType::BandPass;
@@ -402,7 +444,7 @@ EXPORT(search_start) bool search_start()
     if (bands_for_width(answers, width).stop_count == 0) {
         return false;
     }
-    start_length_search(search_state, answers, type, width);
+    start_length_search(search_state, answers, type, width, static_cast<Target>(target_index));
     search_started = true;
     return true;
 }

@@ -6,6 +6,14 @@
 // How a field stands after update(), in the order of its FieldState.
 const FIELD_STATES = ["accepted", "refused", "blank", "waiting", "unasked"];
 
+// What each target's table holds and how it comes from the design's taps,
+// by the module's name for the target.
+const TABLE_WORDS = {
+  q15: { numbers: "16-bit integers", rounding: "truncating the taps to 16 bits" },
+  q31: { numbers: "32-bit integers", rounding: "rounding the taps to 32 bits" },
+  f32: { numbers: "floats", rounding: "rounding the taps to floats" },
+};
+
 async function loadDesignModule() {
   const bytes = Uint8Array.from(atob(DESIGN_MODULE_BASE64), (c) => c.charCodeAt(0));
   const { instance } = await WebAssembly.instantiate(bytes, {});
@@ -29,8 +37,18 @@ async function loadDesignModule() {
     fields.push({ id: cString(exports.field_element(field)), linkName: cString(exports.field_link_name(field)) });
   }
 
+  // The firmware targets in the module's order, by their names in the link.
+  const targets = [];
+  for (let target = 0; target < exports.target_count(); target++) {
+    const name = cString(exports.target_name(target));
+    targets.push({ name, ...TABLE_WORDS[name] });
+  }
+
   return {
     fields,
+    targets,
+    // The target whose table the response, figures, facts and file show.
+    setTarget: (name) => exports.set_target(targets.findIndex((target) => target.name === name)) !== 0,
     fieldIndex: (id) => fields.findIndex((field) => field.id === id),
     maxCoefficients: exports.max_coefficients(),
     // A field's text, of any length, judged by the module piece by piece.
@@ -78,16 +96,16 @@ async function loadDesignModule() {
       worstCaseGain: exports.worst_case_gain(), overloadDb: exports.overload_db(),
       accumulatorBits: exports.accumulator_bits(), fastSumCanOverflow: exports.fast_sum_can_overflow() !== 0,
       gainAtZero: exports.gain_at_zero(), gainAtHalfRate: exports.gain_at_half_rate(),
-      delaySamples: exports.delay_samples(), fitsQ15: exports.fits_q15() !== 0,
+      delaySamples: exports.delay_samples(), inputShift: exports.input_shift(), fits: exports.table_fits() !== 0,
     }),
-    // The impulse and step responses of the integers, a value a sample.
+    // The impulse and step responses of the chosen table, a value a sample.
     timeResponses: () => {
       const impulse = new Float64Array(exports.memory.buffer, exports.impulse_response(), exports.response_length());
       const step = new Float64Array(exports.memory.buffer, exports.step_response(), exports.response_length());
       return { impulse: impulse.slice(), step: step.slice() };
     },
-    // The search for the shortest length, a few lengths a call.
-    searchStart: () => exports.search_start() !== 0,
+    // The search for the shortest length on a target's table, a few lengths a call.
+    searchStart: (name) => exports.search_start(targets.findIndex((target) => target.name === name)) !== 0,
     searchContinue: (lengths) => exports.search_continue(lengths) !== 0,
     searchProgress: () => exports.search_progress(),
     searchResult: () => ({
@@ -95,6 +113,8 @@ async function loadDesignModule() {
       best: exports.search_best(), bestAttenuation: exports.search_best_attenuation(),
     }),
     cmsisText: () => decoder.decode(bytesAt(exports.cmsis_text(), exports.cmsis_text_length())),
+    cmsisName: () => cString(exports.cmsis_name()),
+    blockSizeAdvice: () => cString(exports.block_size_advice()),
     bands: () => {
       const stops = [];
       for (let i = 0; i < exports.stop_band_count(); i++) {

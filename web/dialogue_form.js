@@ -3,10 +3,17 @@
 // beside a field it refuses.
 "use strict";
 
-// The form's state into the module: every field's text and the filter type.
+// The form's state into the module: every field's text, the filter type
+// and the firmware target.
 function readForm(module) {
   module.fields.forEach(({ id }, field) => module.setField(field, document.getElementById(id).value));
   module.setFilterType(document.querySelector("input[name=filter-type]:checked").value);
+  module.setTarget(document.getElementById("target").value);
+}
+
+// The chosen target, with the words for what its table holds.
+function chosenTarget(module) {
+  return module.targets.find(({ name }) => name === document.getElementById("target").value);
 }
 
 // Labels every field with its question, as the console asks it.

@@ -1,5 +1,5 @@
-// The figures beside the plot, measured by the module from the integers,
-// each worded so that it is true for every design, degenerate ones too.
+// The figures beside the plot, measured by the module from the chosen
+// table, each worded so that it is true for every design, degenerate ones too.
 "use strict";
 
 const MINUS = "\u2212";
@@ -27,7 +27,7 @@ function missingStopSides(missing) {
   return sides.length ? `the transition band reaches ${sides.join(" and ")}` : "";
 }
 
-function showFigures(figures, bands, attenuation, design) {
+function showFigures(figures, bands, attenuation, design, target) {
   const text = (id, value) => { document.getElementById(id).textContent = value; };
   const allZero = figures.tapsAtZero === design.count;
   const missing = missingStopSides(figures.missingStops);
@@ -44,7 +44,7 @@ function showFigures(figures, bands, attenuation, design) {
   text("half-power", allZero ? "none: all taps are 0" : crossings(figures.halfPower, figures.edges, figures.peakGain, -3));
   const truncated = figures.tapsAtZero - figures.tapsZeroByDesign;
   text("taps-at-zero", `${figures.tapsAtZero} of ${design.count}: ${figures.tapsZeroByDesign} where the design `
-    + `puts a zero, ${truncated} truncated to 0`);
+    + `puts a zero, ${truncated} ${target.name === "q15" ? "truncated" : "rounded"} to 0`);
   const notes = [];
   if (design.count % 2 === 0 && (design.key === "H" || (design.key === "B" && design.reachesHalfRate))) {
     notes.push("An even number of taps forces zero gain at half the sample rate, so the pass band falls "
@@ -58,10 +58,10 @@ function showFigures(figures, bands, attenuation, design) {
 }
 
 // One sentence that says what the plot shows, for screen readers.
-function describePlot(figures, sampleRate) {
+function describePlot(figures, sampleRate, target) {
   const achieved = document.getElementById("achieved-attenuation").textContent;
   const pass = document.getElementById("pass-band-gain").textContent;
-  return `Gain of the written integers from 0 to ${sampleRate / 2} Hz. Pass-band gain: ${pass}. `
+  return `Gain of the ${target.numbers} from 0 to ${sampleRate / 2} Hz. Pass-band gain: ${pass}. `
     + `Achieved stop-band attenuation: ${achieved}. Peak gain: ${document.getElementById("peak-gain").textContent}.`;
 }
 

@@ -1,35 +1,68 @@
-// From the design to the firmware: the table's fixed-point facts and the
-// drop-in file for arm_fir_q15, both computed by the module from the
-// written integers.
+// From the design to the firmware: the chosen table's fixed-point facts and
+// its drop-in file for CMSIS-DSP, both computed by the module from the
+// numbers the target holds.
 "use strict";
 
-function showFixedPointFacts(facts, sampleRate) {
+// What a full-scale input does to each target's output and its sum of
+// products, in words; `facts` as the module gives them.
+const OUTPUT_FACTS = {
+  q15: (facts) => facts.overloadDb > 0
+    ? `a full-scale input can drive the output ${facts.overloadDb.toFixed(2)} dB past full scale, where it `
+      + `saturates; scaling the input down by ${bits(facts.inputShift)} prevents it`
+    : "no 16-bit input can drive the output past full scale",
+  q31: (facts) => facts.overloadDb > 0
+    ? `a full-scale input can drive the output ${facts.overloadDb.toFixed(2)} dB past full scale, where it `
+      + `wraps around (arm_fir_q31 does not saturate it): scale the input down by ${bits(facts.inputShift)}`
+    : "no 32-bit input can drive the output past full scale",
+  f32: (facts) => facts.overloadDb > 0
+    ? `a full-scale input can give outputs ${facts.overloadDb.toFixed(2)} dB past \u00b11.0; floats do not `
+      + "overflow, so only a later conversion to integers can clip them"
+    : `no overflow; a full-scale input (\u00b11.0) leaves ${(-facts.overloadDb).toFixed(2)} dB of headroom`,
+};
+const ACCUMULATOR_FACTS = {
+  q15: (facts) => `${facts.accumulatorBits} bits for the worst sum of products; `
+    + (facts.fastSumCanOverflow
+      ? "a 32-bit accumulator (arm_fir_fast_q15, many DSP multiply-accumulate units) can overflow on "
+        + "full-scale input, and wraps around: use arm_fir_q15 or scale the input down"
+      : "a 32-bit accumulator (arm_fir_fast_q15) cannot overflow"),
+  q31: () => "64 bits in 2.62 format, one guard bit: a sum past \u00b12 wraps around, and so does an output "
+    + "past full scale; arm_fir_fast_q31 sums products cut to 2.30 in 32 bits, the same range with less precision",
+  f32: () => "single-precision sums: no overflow, rounding in each multiply-accumulate",
+};
+
+function bits(count) {
+  return `${count} bit${count === 1 ? "" : "s"}`;
+}
+
+function showFixedPointFacts(facts, sampleRate, target) {
   const text = (id, value) => { document.getElementById(id).textContent = value; };
   // A gain a hair below 1 rounds to 0.00 dB, not "-0.00".
   const db = (gain) => gain === 0 ? "\u2212\u221e dB"
     : `${(20 * Math.log10(Math.abs(gain))).toFixed(2).replace(/^-(0\.0+)$/, "$1")} dB`;
-  text("worst-case-gain", `${facts.worstCaseGain.toFixed(4)} (the sum of the taps' magnitudes / 32768)`);
-  text("full-scale", facts.overloadDb > 0
-    ? `a full-scale input can drive the output ${facts.overloadDb.toFixed(2)} dB past full scale, where it saturates`
-    : "no 16-bit input can drive the output past full scale");
-  text("accumulator-bits", `${facts.accumulatorBits} bits for the worst sum of products; `
-    + (facts.fastSumCanOverflow
-      ? "a 32-bit accumulator (arm_fir_fast_q15, many DSP multiply-accumulate units) can overflow on "
-        + "full-scale input, and wraps around: use arm_fir_q15 or scale the input down"
-      : "a 32-bit accumulator (arm_fir_fast_q15) cannot overflow"));
+  text("worst-case-gain", `${facts.worstCaseGain.toFixed(4)} (the sum of the taps' magnitudes, as fractions)`);
+  text("full-scale", OUTPUT_FACTS[target.name](facts));
+  text("accumulator-bits", ACCUMULATOR_FACTS[target.name](facts));
   text("gain-at-zero", `${facts.gainAtZero.toFixed(5)} (${db(facts.gainAtZero)})`);
   text("gain-at-half-rate", `${facts.gainAtHalfRate.toFixed(5)} (${db(facts.gainAtHalfRate)})`);
   text("delay", `${facts.delaySamples} sample${facts.delaySamples === 1 ? "" : "s"}, ${(1000 * facts.delaySamples / sampleRate).toPrecision(4)} ms`);
 }
 
-// The drop-in file, or why there is none.
-function showCmsisText(text, facts) {
+// The drop-in file, or why there is none, under its name, and what the
+// vector build needs of the block size.
+function showCmsisText(text, facts, target, name, advice) {
   showTextInBlocks(document.getElementById("cmsis-text"), text !== "" ? text
-    : facts && !facts.fitsQ15 ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array."
+    : facts && !facts.fits ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array."
     : "");
-  document.getElementById("download-cmsis").disabled = text === "";
+  document.getElementById("cmsis-heading").textContent = `${name}, for CMSIS-DSP's arm_fir_${target.name}`;
+  document.getElementById("cmsis-text").setAttribute("aria-label", name);
+  const download = document.getElementById("download-cmsis");
+  download.textContent = `Download ${name}`;
+  download.dataset.name = name;
+  download.disabled = text === "";
+  document.getElementById("block-size-advice").textContent = advice;
 }
 
 function downloadCmsisFile() {
-  downloadText(document.getElementById("cmsis-text").textContent, "filter_coefficients_q15.c");
+  const download = document.getElementById("download-cmsis");
+  downloadText(document.getElementById("cmsis-text").textContent, download.dataset.name);
 }

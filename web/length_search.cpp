@@ -18,12 +18,15 @@ constexpr double CLEAR_MARGIN = 1 + 1e-9;
 constexpr int SCREEN_POINTS_PER_TAP[] = {1, 2, 8};
 constexpr int SCREENS = 3;
 
-// Designs `count` taps into arrays.coefficients and returns its bands.
-DesignBands design_length(FilterDesign& design, FilterType type, double width, int count, DesignArrays& arrays)
+// Designs `count` taps into `arrays`, puts the table `target` holds in
+// `table` and returns its bands.
+DesignBands design_length(FilterDesign& design, FilterType type, double width, Target target, int count,
+                          DesignArrays& arrays, TapFractions& table)
 {
     design.number_of_coefficients = count;
     derive_design_values(design, type);
     design_filter(design, arrays);
+    target_fractions(target, arrays, count, table);
     return bands_for_width(design, width);
 }
 
@@ -48,10 +51,9 @@ void note_measured(LengthSearchState& state, int count, double attenuation)
 
 // Samples the designed `count` taps by screen `level`, keeps the bound it
 // gives, and says whether they may still reach the attenuation.
-bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, int level,
-               const DesignArrays& arrays, ResponseScratch& scratch)
+bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, int level, ResponseScratch& scratch)
 {
-    const BandGains sampled = sample_band_gains(arrays.coefficients, count, bands, SCREEN_POINTS_PER_TAP[level],
+    const BandGains sampled = sample_band_gains(scratch.table, count, bands, SCREEN_POINTS_PER_TAP[level],
                                                 scratch.spectrum);
     const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
     state.attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
@@ -61,18 +63,20 @@ bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, in
 
 }  // namespace
 
-double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays,
-                              ResponseScratch& scratch)
+double attenuation_for_length(FilterDesign design, FilterType type, double width, Target target, int count,
+                              DesignArrays& arrays, ResponseScratch& scratch)
 {
-    const DesignBands bands = design_length(design, type, width, count, arrays);
-    return reached(measure_band_gains(arrays.coefficients, count, bands, scratch));
+    const DesignBands bands = design_length(design, type, width, target, count, arrays, scratch.table);
+    return reached(measure_band_gains(scratch.table, count, bands, scratch));
 }
 
-void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width)
+void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width,
+                         Target target)
 {
     state.design = design;
     state.type = type;
     state.width = width;
+    state.target = target;
     state.needed = std::pow(10.0, -design.stop_band_attenuation / 20.0);
     state.pass_needed = std::pow(10.0, PASS_BAND_LEAST_DB / 20.0);
     state.next_count = SHORTEST;
@@ -91,16 +95,17 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
             state.ranking = true;
             break;
         }
-        const DesignBands bands = design_length(state.design, state.type, state.width, count, arrays);
+        const DesignBands bands = design_length(state.design, state.type, state.width, state.target, count, arrays,
+                                                scratch.table);
         bool passed_screens = true;
         for (int level = 0; level < SCREENS && passed_screens; ++level) {
-            passed_screens = may_reach(state, count, bands, level, arrays, scratch);
+            passed_screens = may_reach(state, count, bands, level, scratch);
         }
         if (!passed_screens) {
             continue;
         }
         ++search.measured;
-        const double attenuation = reached(measure_band_gains(arrays.coefficients, count, bands, scratch));
+        const double attenuation = reached(measure_band_gains(scratch.table, count, bands, scratch));
         if (attenuation >= state.design.stop_band_attenuation) {
             search.shortest = count;
             search.shortest_attenuation = attenuation;
@@ -126,21 +131,23 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
             break;
         }
         if (state.screen_level[next] + 1 < SCREENS) {
-            const DesignBands bands = design_length(state.design, state.type, state.width, next, arrays);
-            may_reach(state, next, bands, state.screen_level[next] + 1, arrays, scratch);
+            const DesignBands bands = design_length(state.design, state.type, state.width, state.target, next, arrays,
+                                                    scratch.table);
+            may_reach(state, next, bands, state.screen_level[next] + 1, scratch);
             continue;
         }
         ++search.measured;
-        note_measured(state, next, attenuation_for_length(state.design, state.type, state.width, next, arrays, scratch));
+        note_measured(state, next, attenuation_for_length(state.design, state.type, state.width, state.target, next,
+                                                          arrays, scratch));
     }
     return state.done;
 }
 
-LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays,
-                             ResponseScratch& scratch)
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, Target target,
+                             DesignArrays& arrays, ResponseScratch& scratch)
 {
     LengthSearchState state{};
-    start_length_search(state, design, type, width);
+    start_length_search(state, design, type, width, target);
     while (!continue_length_search(state, MAX_COEFFICIENTS, arrays, scratch)) {
     }
     return state.result;

@@ -1,5 +1,5 @@
-// The shortest length whose written integers meet the need: the least N
-// from 2 to MAX_COEFFICIENTS whose 16-bit taps reach the requested
+// The shortest length whose table meets the need: the least N from 2 to
+// MAX_COEFFICIENTS whose taps, as a target holds them, reach the requested
 // attenuation over every stop band that begins half a transition width
 // beyond its edge, measured as stop_band_attenuation measures, while the
 // pass band, half a width inside each edge, loses at most 1 dB (so that a
@@ -12,6 +12,7 @@
 #include "core/design_filter.h"
 #include "core/filter_design_record.h"
 #include "web/response_measure.h"
+#include "web/target_table.h"
 
 // The least gain, in dB, the pass band may have for a length to count.
 constexpr double PASS_BAND_LEAST_DB = -1.0;
@@ -26,9 +27,10 @@ struct LengthSearch {
 
 // `design` holds the answers (any number of coefficients); `width` is the
 // transition width in cycles per sample, above 0. Designs each length into
-// `arrays` and measures it in `scratch`, both the caller's.
-LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, DesignArrays& arrays,
-                             ResponseScratch& scratch);
+// `arrays` and measures the table `target` holds in `scratch`, both the
+// caller's.
+LengthSearch shortest_length(const FilterDesign& design, FilterType type, double width, Target target,
+                             DesignArrays& arrays, ResponseScratch& scratch);
 
 // The same search a few lengths at a time, so that a page can go on between
 // the pieces: start it, then continue it until it says it is done. All that
@@ -39,6 +41,7 @@ struct LengthSearchState {
     FilterDesign design;
     FilterType type;
     double width;
+    Target target;
     double needed, pass_needed;  // the gains the stop and pass bands must keep to
     int next_count;              // the next length to try in order
     bool ranking;                // trying the rest by what they may reach
@@ -51,14 +54,15 @@ struct LengthSearchState {
     int screen_level[MAX_COEFFICIENTS + 1];
 };
 
-void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width);
+void start_length_search(LengthSearchState& state, const FilterDesign& design, FilterType type, double width,
+                         Target target);
 
 // Goes on for at most `lengths` lengths; true once the result is final.
 bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays& arrays, ResponseScratch& scratch);
 
 // The attenuation N taps reach, measured in full, or -inf when their pass
 // band loses more than 1 dB: what the search must agree with.
-double attenuation_for_length(FilterDesign design, FilterType type, double width, int count, DesignArrays& arrays,
-                              ResponseScratch& scratch);
+double attenuation_for_length(FilterDesign design, FilterType type, double width, Target target, int count,
+                              DesignArrays& arrays, ResponseScratch& scratch);
 
 #endif

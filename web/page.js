@@ -28,7 +28,7 @@ const STATUS_PAUSE = 700;
   const speak = (designed, figures) => {
     const refusals = refusalsShown(module);
     document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
-      : designed ? `Designed: ${describePlot(figures, module.sampleRate())}` : "";
+      : designed ? `Designed: ${describePlot(figures, module.sampleRate(), chosenTarget(module))}` : "";
   };
   const update = () => {
     readForm(module);
@@ -48,19 +48,21 @@ const STATUS_PAUSE = 700;
         count: value("coefficient-count"), key,
         swapped: key === "B" && value("lower-cutoff") > value("upper-cutoff"),
         reachesHalfRate: key === "B" && Math.max(value("lower-cutoff"), value("upper-cutoff")) === Math.floor(module.sampleRate() / 2),
-      });
-      document.getElementById("plot").setAttribute("aria-label", describePlot(figures, module.sampleRate()));
+      }, chosenTarget(module));
+      document.getElementById("plot").setAttribute("aria-label",
+                                                    describePlot(figures, module.sampleRate(), chosenTarget(module)));
     }
     // What lies below the first screen comes a moment later, after the
     // response and the file are drawn.
     clearTimeout(laterTimer);
     laterTimer = setTimeout(() => {
-      showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null);
+      showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null,
+                    chosenTarget(module), module.cmsisName(), designed ? module.blockSizeAdvice() : "");
       if (designed) {
-        showFixedPointFacts(module.fixedPointFacts(), module.sampleRate());
+        showFixedPointFacts(module.fixedPointFacts(), module.sampleRate(), chosenTarget(module));
         const responses = module.timeResponses();
-        impulsePlot.show(responses.impulse);
-        stepPlot.show(responses.step);
+        impulsePlot.show(responses.impulse, chosenTarget(module).numbers);
+        stepPlot.show(responses.step, chosenTarget(module).numbers);
       }
       if (!linkHeld) keepDesignInLink(module);
       searchShortestLength(module);
@@ -92,6 +94,10 @@ const STATUS_PAUSE = 700;
   document.getElementById("use-shortest").addEventListener("click", () => useShortestLength(changed));
   document.getElementById("copy-link").addEventListener("click", copyDesignLink);
   document.getElementById("block-size").addEventListener("input", changed);
+  document.getElementById("target").addEventListener("change", () => {
+    document.getElementById("target-refusal").textContent = "";
+    changed();
+  });
   update();
   window.designModule = module;  // for the tests, which check it against the console tool
   window.responsePlot = plot;

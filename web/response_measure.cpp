@@ -17,28 +17,28 @@ constexpr int REFINED_PEAKS = 4;
 
 // The greatest exact gain near bin k, within the band [low, high]: golden-
 // section search between the bins on either side.
-double refined_peak(const Coefficients& coefficients, int count, int k, double low, double high)
+double refined_peak(const TapFractions& taps, int count, int k, double low, double high)
 {
     double a = std::fmax(low, (k - 1.0) / SPECTRUM_SIZE);
     double b = std::fmin(high, (k + 1.0) / SPECTRUM_SIZE);
     const double ratio = (std::sqrt(5.0) - 1) / 2;
     double c = b - ratio * (b - a);
     double d = a + ratio * (b - a);
-    double gc = exact_gain(coefficients, count, c);
-    double gd = exact_gain(coefficients, count, d);
+    double gc = exact_gain(taps, count, c);
+    double gd = exact_gain(taps, count, d);
     for (int i = 0; i < 40; ++i) {
         if (gc > gd) {
             b = d;
             d = c;
             gd = gc;
             c = b - ratio * (b - a);
-            gc = exact_gain(coefficients, count, c);
+            gc = exact_gain(taps, count, c);
         } else {
             a = c;
             c = d;
             gc = gd;
             d = a + ratio * (b - a);
-            gd = exact_gain(coefficients, count, d);
+            gd = exact_gain(taps, count, d);
         }
     }
     return std::fmax(gc, gd);
@@ -46,9 +46,9 @@ double refined_peak(const Coefficients& coefficients, int count, int k, double l
 
 // The greatest gain over [low, high]: the band's edges exactly, every bin
 // inside, and the true peaks near the greatest local maxima.
-double greatest_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
+double greatest_gain(const TapFractions& taps, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
 {
-    double worst = std::fmax(exact_gain(coefficients, count, low), exact_gain(coefficients, count, high));
+    double worst = std::fmax(exact_gain(taps, count, low), exact_gain(taps, count, high));
     int peaks[REFINED_PEAKS];
     int peak_count = 0;
     const int first = static_cast<int>(std::ceil(low * SPECTRUM_SIZE));
@@ -72,15 +72,15 @@ double greatest_gain(const Coefficients& coefficients, int count, const double (
         }
     }
     for (int i = 0; i < peak_count; ++i) {
-        worst = std::fmax(worst, refined_peak(coefficients, count, peaks[i], low, high));
+        worst = std::fmax(worst, refined_peak(taps, count, peaks[i], low, high));
     }
     return worst;
 }
 
 // The least gain over [low, high], edges and bins.
-double least_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
+double least_gain(const TapFractions& taps, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
 {
-    double least = std::fmin(exact_gain(coefficients, count, low), exact_gain(coefficients, count, high));
+    double least = std::fmin(exact_gain(taps, count, low), exact_gain(taps, count, high));
     const int last = static_cast<int>(std::floor(high * SPECTRUM_SIZE));
     for (int k = static_cast<int>(std::ceil(low * SPECTRUM_SIZE)); k <= last; ++k) {
         least = std::fmin(least, gains[k]);
@@ -91,7 +91,7 @@ double least_gain(const Coefficients& coefficients, int count, const double (&ga
 // Where the gain crosses `level` nearest the band edge `edge`, whose pass
 // band lies toward `pass_side` (+1 above, -1 below): the bins bracket it,
 // bisection on the exact gain finds it. In cycles per sample, or NaN.
-double crossing(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], double edge, int pass_side,
+double crossing(const TapFractions& taps, int count, const double (&gains)[RESPONSE_POINTS], double edge, int pass_side,
                 double level)
 {
     int k = static_cast<int>(std::lround(edge * SPECTRUM_SIZE));
@@ -106,7 +106,7 @@ double crossing(const Coefficients& coefficients, int count, const double (&gain
     double stopping = (step == pass_side ? k : k + step) / static_cast<double>(SPECTRUM_SIZE);
     for (int i = 0; i < 50; ++i) {
         const double middle = (passing + stopping) / 2;
-        (exact_gain(coefficients, count, middle) >= level ? passing : stopping) = middle;
+        (exact_gain(taps, count, middle) >= level ? passing : stopping) = middle;
     }
     return (passing + stopping) / 2;
 }
@@ -146,43 +146,43 @@ DesignBands bands_for_width(const FilterDesign& design, double width)
 namespace {
 
 // The greatest gain over the stop bands, from the full spectrum's `gains`.
-double worst_stop_gain(const Coefficients& coefficients, int count, const double (&gains)[RESPONSE_POINTS], const DesignBands& bands)
+double worst_stop_gain(const TapFractions& taps, int count, const double (&gains)[RESPONSE_POINTS], const DesignBands& bands)
 {
     double worst = 0;
     for (int i = 0; i < bands.stop_count; ++i) {
-        worst = std::fmax(worst, greatest_gain(coefficients, count, gains, bands.stop_low[i], bands.stop_high[i]));
+        worst = std::fmax(worst, greatest_gain(taps, count, gains, bands.stop_low[i], bands.stop_high[i]));
     }
     return worst;
 }
 
 }  // namespace
 
-double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands,
+double stop_band_attenuation(const TapFractions& taps, int count, const DesignBands& bands,
                              ResponseScratch& scratch)
 {
-    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
-    return -to_db(worst_stop_gain(coefficients, count, scratch.gains, bands));
+    spectrum_gains(taps, count, scratch.spectrum, scratch.gains);
+    return -to_db(worst_stop_gain(taps, count, scratch.gains, bands));
 }
 
-BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+BandGains measure_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                              ResponseScratch& scratch)
 {
-    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
+    spectrum_gains(taps, count, scratch.spectrum, scratch.gains);
     const double (&gains)[RESPONSE_POINTS] = scratch.gains;
     const double middle = (bands.pass_low + bands.pass_high) / 2;
-    return {bands.stop_count > 0 ? worst_stop_gain(coefficients, count, gains, bands) : 0.0,
-            bands.pass_low < bands.pass_high ? least_gain(coefficients, count, gains, bands.pass_low, bands.pass_high)
-                                             : exact_gain(coefficients, count, middle)};
+    return {bands.stop_count > 0 ? worst_stop_gain(taps, count, gains, bands) : 0.0,
+            bands.pass_low < bands.pass_high ? least_gain(taps, count, gains, bands.pass_low, bands.pass_high)
+                                             : exact_gain(taps, count, middle)};
 }
 
-BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                             int points_per_tap, SpectrumScratch& scratch)
 {
     int size = 64;
     while (size < points_per_tap * count && size < SPECTRUM_SIZE) {
         size <<= 1;
     }
-    transform_taps(coefficients, count, size, scratch);
+    transform_taps(taps, count, size, scratch);
     const double* const real_values = scratch.real_values;
     const double* const imaginary_values = scratch.imaginary_values;
     // Squared gains, compared as they are; one square root of each extreme.
@@ -201,27 +201,38 @@ BandGains sample_band_gains(const Coefficients& coefficients, int count, const D
             pass_least = std::fmin(pass_least, power);
         }
     }
-    return {std::sqrt(stop_worst), std::sqrt(pass_least)};
+    // The bands' edges, which the full measurement evaluates exactly too: a
+    // pass band without width is measured at its middle alone.
+    BandGains sampled{std::sqrt(stop_worst), std::sqrt(pass_least)};
+    for (int i = 0; i < bands.stop_count; ++i) {
+        sampled.stop_worst = std::fmax(sampled.stop_worst, std::fmax(exact_gain(taps, count, bands.stop_low[i]),
+                                                                     exact_gain(taps, count, bands.stop_high[i])));
+    }
+    sampled.pass_least = bands.pass_low < bands.pass_high
+        ? std::fmin(sampled.pass_least, std::fmin(exact_gain(taps, count, bands.pass_low),
+                                                  exact_gain(taps, count, bands.pass_high)))
+        : exact_gain(taps, count, (bands.pass_low + bands.pass_high) / 2);
+    return sampled;
 }
 
-void measure_response(const FilterDesign& design, const Coefficients& coefficients, ResponseScratch& scratch,
+void measure_response(const FilterDesign& design, const TapFractions& taps, ResponseScratch& scratch,
                       double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
 {
     const int count = design.number_of_coefficients;
-    spectrum_gains(coefficients, count, scratch.spectrum, scratch.gains);
+    spectrum_gains(taps, count, scratch.spectrum, scratch.gains);
     const double (&gains)[RESPONSE_POINTS] = scratch.gains;
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
         gain_db[k] = to_db(gains[k]);
     }
 
     const DesignBands bands = design_bands(design);
-    const double worst = worst_stop_gain(coefficients, count, gains, bands);
+    const double worst = worst_stop_gain(taps, count, gains, bands);
     figures.achieved_attenuation = bands.stop_count > 0 ? -to_db(worst) : NOT_A_FIGURE;
     const bool has_pass_band = bands.pass_low < bands.pass_high;
-    figures.pass_lowest = has_pass_band ? to_db(least_gain(coefficients, count, gains, bands.pass_low, bands.pass_high))
+    figures.pass_lowest = has_pass_band ? to_db(least_gain(taps, count, gains, bands.pass_low, bands.pass_high))
                                         : NOT_A_FIGURE;
     figures.pass_highest = has_pass_band
-        ? to_db(greatest_gain(coefficients, count, gains, bands.pass_low, bands.pass_high)) : NOT_A_FIGURE;
+        ? to_db(greatest_gain(taps, count, gains, bands.pass_low, bands.pass_high)) : NOT_A_FIGURE;
 
     // The band edges inside (0, 0.5), each with the side its pass band is on.
     const double low = std::fmin(design.lower_edge, design.upper_edge);
@@ -230,8 +241,8 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
     for (const auto& [edge, pass_side] : {std::pair<double, int>{low, +1}, {high, -1}}) {
         if (edge > 0 && edge < 0.5) {
             figures.band_edge[edges] = edge * design.sample_rate;
-            figures.half_gain[edges] = crossing(coefficients, count, gains, edge, pass_side, HALF_GAIN) * design.sample_rate;
-            figures.half_power[edges] = crossing(coefficients, count, gains, edge, pass_side, HALF_POWER) * design.sample_rate;
+            figures.half_gain[edges] = crossing(taps, count, gains, edge, pass_side, HALF_GAIN) * design.sample_rate;
+            figures.half_power[edges] = crossing(taps, count, gains, edge, pass_side, HALF_POWER) * design.sample_rate;
             ++edges;
         }
     }
@@ -241,9 +252,9 @@ void measure_response(const FilterDesign& design, const Coefficients& coefficien
         figures.half_gain[edges] = NOT_A_FIGURE;
         figures.half_power[edges] = NOT_A_FIGURE;
     }
-    figures.peak_gain = to_db(greatest_gain(coefficients, count, gains, 0, 0.5));
+    figures.peak_gain = to_db(greatest_gain(taps, count, gains, 0, 0.5));
     figures.taps_at_zero = 0;
     for (int i = 0; i < count; ++i) {
-        figures.taps_at_zero += coefficients[i] == 0 ? 1 : 0;
+        figures.taps_at_zero += taps[i] == 0 ? 1 : 0;
     }
 }

@@ -1,7 +1,6 @@
-// The response of a design's integer coefficients as the fixed-point filter
-// applies them (coefficient / 32768), measured for the page: a dense
-// spectrum for the plot, and the figures read from it and from exact
-// evaluations at the points that matter.
+// The response of a target's table (target_table.h), measured for the
+// page: a dense spectrum for the plot, and the figures read from it and
+// from exact evaluations at the points that matter.
 #ifndef FIR_DESIGN_RESPONSE_MEASURE_H
 #define FIR_DESIGN_RESPONSE_MEASURE_H
 
@@ -14,12 +13,14 @@
 constexpr double NOT_A_FIGURE = std::numeric_limits<double>::quiet_NaN();
 
 // The measurements' work area, owned by the caller and passed to each call:
-// the transform's, and the gains of the full spectrum, which each call
-// computes before it reads them. It must start zeroed (static storage, or
+// the transform's, the gains of the full spectrum, which each call computes
+// before it reads them, and a table for a caller that makes one as it
+// measures (the length search). It must start zeroed (static storage, or
 // `{}`); one measurement at a time may use it.
 struct ResponseScratch {
     SpectrumScratch spectrum;
     double gains[RESPONSE_POINTS];
+    TapFractions table;
 };
 
 // The bands of a design as Kaiser's transition width places them: the width
@@ -48,7 +49,7 @@ struct ResponseFigures {
     double band_edge[2];          // those band edges, inside (0, half the sample rate)
     int edge_count;               // 0 to 2
     double peak_gain;             // dB: the greatest gain anywhere
-    int taps_at_zero;             // coefficients that are 0
+    int taps_at_zero;             // taps that are 0
 };
 
 // The bands of a derived design (edges in either order: the band between
@@ -59,11 +60,11 @@ DesignBands design_bands(const FilterDesign& design);
 // The same bands for a transition width of `width` cycles per sample.
 DesignBands bands_for_width(const FilterDesign& design, double width);
 
-// The least loss in dB over the stop bands of coefficients[0 .. count - 1],
+// The least loss in dB over the stop bands of taps[0 .. count - 1],
 // measured as the page measures the achieved attenuation: every bin of the
 // spectrum, the bands' edges exactly and the worst side lobes searched
 // between the bins. +inf (or 240 dB and more) where the gain is 0.
-double stop_band_attenuation(const Coefficients& coefficients, int count, const DesignBands& bands,
+double stop_band_attenuation(const TapFractions& taps, int count, const DesignBands& bands,
                              ResponseScratch& scratch);
 
 // The greatest gain over the stop bands and the least over the pass band
@@ -75,19 +76,20 @@ struct BandGains {
 
 // Measured as stop_band_attenuation measures, and the pass band over every
 // bin and its edges exactly.
-BandGains measure_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+BandGains measure_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                              ResponseScratch& scratch);
 
 // Sampled cheaply at the bins of a spectrum of at least `points_per_tap`
-// times `count` points (1 to 16; each bin a bin of the full spectrum too):
-// the greatest stop-band gain found can only be below the measured one, the
-// least pass-band gain above. No stop band: 0; no pass-band bin: +inf.
-BandGains sample_band_gains(const Coefficients& coefficients, int count, const DesignBands& bands,
+// times `count` points (1 to 16; each bin a bin of the full spectrum too)
+// and exactly at the bands' edges (a pass band without width at its middle,
+// as measured): the greatest stop-band gain found can only be below the
+// measured one, the least pass-band gain above. No stop band: 0.
+BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                             int points_per_tap, SpectrumScratch& scratch);
 
 // Fills gain_db[0 .. RESPONSE_POINTS - 1] with the gain in dB at
 // k / SPECTRUM_SIZE cycles per sample, and `figures` for the design.
-void measure_response(const FilterDesign& design, const Coefficients& coefficients, ResponseScratch& scratch,
+void measure_response(const FilterDesign& design, const TapFractions& taps, ResponseScratch& scratch,
                       double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures);
 
 #endif

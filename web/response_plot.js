@@ -125,16 +125,16 @@ function createPlot(element) {
 }
 
 // A small plot of a response against the sample index: the impulse or the
-// step response of the written integers.
+// step response of the chosen table, whose numbers `show` names.
 function createTimePlot(element, label) {
   const graph = new Dygraph(element, [[0, 0]], {
     labels: ["sample", label], xlabel: "sample", ylabel: label, colors: ["#1060c0"], strokeWidth: 1,
     legend: "never", axisLabelFontSize: 11,
   });
   return {
-    show(values) {
+    show(values, numbers) {
       graph.updateOptions({ file: Array.from(values, (value, i) => [i, value]) });
-      element.setAttribute("aria-label", `${label} of the written integers over ${values.length} samples, `
+      element.setAttribute("aria-label", `${label} of the ${numbers} over ${values.length} samples, `
         + `from ${Math.min(...values).toFixed(4)} to ${Math.max(...values).toFixed(4)}`);
     },
   };

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <utility>
 
-#include "core/fixed_point.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ void transform(int size, SpectrumScratch& scratch)
 // The taps are real, so the even ones go in as real and the odd ones as
 // imaginary values of a transform half as long, whose bins k and size / 2 - k
 // are then untangled.
-void transform_taps(const Coefficients& coefficients, int count, int size, SpectrumScratch& scratch)
+void transform_taps(const TapFractions& taps, int count, int size, SpectrumScratch& scratch)
 {
     double* const real_values = scratch.real_values;
     double* const imaginary_values = scratch.imaginary_values;
@@ -67,8 +66,8 @@ void transform_taps(const Coefficients& coefficients, int count, int size, Spect
     for (int i = 0; i < half; ++i) {
         const int even = 2 * i;
         const int odd = even + 1;
-        real_values[i] = even < count ? coefficients[even] / Q15 : 0.0;
-        imaginary_values[i] = odd < count ? coefficients[odd] / Q15 : 0.0;
+        real_values[i] = even < count ? taps[even] : 0.0;
+        imaginary_values[i] = odd < count ? taps[odd] : 0.0;
     }
     transform(half, scratch);
     const int step = SPECTRUM_SIZE / size;
@@ -96,16 +95,16 @@ void transform_taps(const Coefficients& coefficients, int count, int size, Spect
     }
 }
 
-void spectrum_gains(const Coefficients& coefficients, int count, SpectrumScratch& scratch,
+void spectrum_gains(const TapFractions& taps, int count, SpectrumScratch& scratch,
                     double (&gains)[RESPONSE_POINTS])
 {
-    transform_taps(coefficients, count, SPECTRUM_SIZE, scratch);
+    transform_taps(taps, count, SPECTRUM_SIZE, scratch);
     for (int k = 0; k < RESPONSE_POINTS; ++k) {
         gains[k] = std::hypot(scratch.real_values[k], scratch.imaginary_values[k]);
     }
 }
 
-double exact_gain(const Coefficients& coefficients, int count, double f)
+double exact_gain(const TapFractions& taps, int count, double f)
 {
     // Zero-phase amplitude about the centre: an odd N is c[M] + 2 sum c[M+k]
     // cos(k w); an even N is 2 sum c[M+k] cos((2k + 1) w / 2). Summed by
@@ -119,16 +118,16 @@ double exact_gain(const Coefficients& coefficients, int count, double f)
     for (int m = terms; m >= 1; --m) {
         double a = 0;
         if (odd) {
-            a = 2.0 * coefficients[middle + m];
+            a = 2.0 * taps[middle + m];
         } else if (m % 2 == 1) {
-            a = 2.0 * coefficients[middle + (m - 1) / 2];
+            a = 2.0 * taps[middle + (m - 1) / 2];
         }
         const double b = a + 2 * x * b1 - b2;
         b2 = b1;
         b1 = b;
     }
-    const double constant = odd ? coefficients[middle] : 0.0;
-    return std::fabs(constant + x * b1 - b2) / Q15;
+    const double constant = odd ? taps[middle] : 0.0;
+    return std::fabs(constant + x * b1 - b2);
 }
 
 double to_db(double gain)

@@ -1,10 +1,12 @@
-// The spectrum of a design's integer taps as the fixed-point filter applies
-// them (tap / 32768): a fast transform for the gain at evenly spaced
-// frequencies, and an exact sum for the gain at any one frequency.
+// The spectrum of a target's table (target_table.h), its taps as the
+// fractions the filter multiplies by: a fast transform for the gain at
+// evenly spaced frequencies, and an exact sum for the gain at any one
+// frequency.
 #ifndef FIR_DESIGN_SPECTRUM_H
 #define FIR_DESIGN_SPECTRUM_H
 
 #include "core/filter_design_record.h"
+#include "web/target_table.h"
 
 // Points of the full spectrum from 0 to half the sample rate: 2^15 + 1, a
 // bin every 1/65536 of the sample rate, 32 to a side lobe of a 2049-tap
@@ -24,20 +26,20 @@ struct SpectrumScratch {
     bool twiddles_ready;
 };
 
-// The `size`-point transform of coefficients[0 .. count - 1] / 2^15, bins 0
+// The `size`-point transform of taps[0 .. count - 1], bins 0
 // to size / 2, into scratch.real_values and scratch.imaginary_values. `size` is
 // a power of two from 4 to SPECTRUM_SIZE, at least `count` (1 to
 // MAX_COEFFICIENTS).
-void transform_taps(const Coefficients& coefficients, int count, int size, SpectrumScratch& scratch);
+void transform_taps(const TapFractions& taps, int count, int size, SpectrumScratch& scratch);
 
-// The gain, as a fraction, of coefficients[0 .. count - 1] / 2^15 at
+// The gain, as a fraction, of taps[0 .. count - 1] at
 // k / SPECTRUM_SIZE cycles per sample, for k from 0 to RESPONSE_POINTS - 1.
-void spectrum_gains(const Coefficients& coefficients, int count, SpectrumScratch& scratch,
+void spectrum_gains(const TapFractions& taps, int count, SpectrumScratch& scratch,
                     double (&gains)[RESPONSE_POINTS]);
 
-// |H(f)| of coefficients[0 .. count - 1] / 2^15 at f cycles per sample (0 to
+// |H(f)| of taps[0 .. count - 1] at f cycles per sample (0 to
 // 0.5), summed exactly (the table is symmetric: a cosine series).
-double exact_gain(const Coefficients& coefficients, int count, double f);
+double exact_gain(const TapFractions& taps, int count, double f);
 
 // A gain as a fraction in dB, with gains below 1e-12 (-240 dB) taken as
 // 1e-12, so that a gain of 0 has a finite figure.

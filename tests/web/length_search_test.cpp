@@ -1,5 +1,6 @@
-// The page's search for the shortest length against measuring every length:
-// designs of every type, the two of the README among them.
+// The page's search for the shortest length against measuring every length,
+// for each target's table: designs of every type, the two of the README
+// among them.
 #include <cmath>
 #include <string>
 
@@ -42,10 +43,12 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
         {48000, 'B', 1000, 24000, 55, 800}, {16000, 'B', 2000, 2500, 35, 300}, {44100, 'B', 1000, 2000, 100, 500},
         {48000, 'l', 0, 20000, 60, 3000}, {8000, 'b', 500, 3500, 45, 250}, {48000, 'h', 1000, 0, 75, 700},
     };
+    for (int target_index = 0; target_index < TARGET_COUNT; ++target_index)
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(1, c.key) + " " + std::to_string(c.lower) + "-" + std::to_string(c.upper) + " at "
-                     + std::to_string(c.rate) + ", " + std::to_string(c.attenuation) + " dB, width "
-                     + std::to_string(c.width_hz));
+        const Target target = static_cast<Target>(target_index);
+        SCOPED_TRACE(std::string(target_name(target)) + ": " + std::string(1, c.key) + " " + std::to_string(c.lower)
+                     + "-" + std::to_string(c.upper) + " at " + std::to_string(c.rate) + ", "
+                     + std::to_string(c.attenuation) + " dB, width " + std::to_string(c.width_hz));
         const FilterDesign design = answers(c);
         const FilterType type = *filter_type_of_key(c.key);
         const double width = static_cast<double>(c.width_hz) / c.rate;
@@ -53,7 +56,7 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
         int shortest = 0, best = 0;
         double shortest_attenuation = 0, best_attenuation = -HUGE_VAL;
         for (int count = 2; count <= MAX_COEFFICIENTS && shortest == 0; ++count) {
-            const double reached = attenuation_for_length(design, type, width, count, arrays, scratch);
+            const double reached = attenuation_for_length(design, type, width, target, count, arrays, scratch);
             if (reached >= c.attenuation) {
                 shortest = count;
                 shortest_attenuation = reached;
@@ -62,7 +65,7 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
                 best_attenuation = reached;
             }
         }
-        const LengthSearch search = shortest_length(design, type, width, arrays, scratch);
+        const LengthSearch search = shortest_length(design, type, width, target, arrays, scratch);
         EXPECT_EQ(search.shortest, shortest);
         if (shortest != 0) {
             EXPECT_EQ(search.shortest_attenuation, shortest_attenuation);
@@ -81,14 +84,15 @@ TEST(LengthSearch, SearchesSideBySideKeepToTheirOwnState)
     static LengthSearchState states[2];
     for (int i = 0; i < 2; ++i) {
         const double width = static_cast<double>(cases[i].width_hz) / cases[i].rate;
-        start_length_search(states[i], answers(cases[i]), FilterType::BandPass, width);
+        start_length_search(states[i], answers(cases[i]), FilterType::BandPass, width, Target::Q15);
     }
     for (bool done = false; !done;) {
         const bool first_done = continue_length_search(states[0], 50, arrays, scratch);
         done = continue_length_search(states[1], 50, arrays, scratch) && first_done;
     }
     for (const LengthSearchState& state : states) {
-        const LengthSearch alone = shortest_length(state.design, FilterType::BandPass, state.width, arrays, scratch);
+        const LengthSearch alone = shortest_length(state.design, FilterType::BandPass, state.width, Target::Q15, arrays,
+                                                    scratch);
         EXPECT_EQ(state.result.best, alone.best);
         EXPECT_EQ(state.result.best_attenuation, alone.best_attenuation);
     }

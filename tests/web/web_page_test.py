@@ -23,10 +23,12 @@ import unittest
 import numpy
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples"))
 import fir_response  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "console"))
+import reference_design  # noqa: E402
 import headless_browser  # noqa: E402
 
 PAGE, PROGRAM = (os.path.abspath(p) for p in sys.argv[1:3])
@@ -61,6 +63,31 @@ def console_taps(answers):
         file.write(console(answers)[0])
         file.flush()
         return fir_response.read_coefficient_file(file.name)
+
+
+def reference_table(answers, target):
+    """The table a 32-bit target holds, from the reference design: taps x 2^31 rounded
+    (halves away from 0) and saturated, or rounded to float32."""
+    rate, key, *edges, attenuation, count = answers
+    taps = reference_design.design_taps(int(rate), key.upper(), [int(e) for e in edges], int(attenuation), int(count))
+    if target == "f32":
+        return numpy.float32(taps)
+    return [max(-2 ** 31, min(2 ** 31 - 1, int(math.copysign(math.floor(abs(h) * 2 ** 31 + 0.5), h)))) for h in taps]
+
+
+def expected_filter_output(answers, target, samples):
+    """The documented arithmetic on the reference table, as text: q31 sums exact products,
+    wraps to 64 bits, shifts right by 31 and wraps to 32 bits; f32 sums float products
+    oldest first."""
+    table = reference_table(answers, target)
+    history = [0] * (len(table) - 1) + list(samples)
+    if target == "f32":
+        windows = numpy.lib.stride_tricks.sliding_window_view(numpy.float32(history), len(table))
+        sums = numpy.add.accumulate(windows * table[::-1], axis=1, dtype=numpy.float32)[:, -1]
+        return ["%.9g" % x for x in sums]
+    wrap = lambda value, bits: (value + 2 ** (bits - 1)) % 2 ** bits - 2 ** (bits - 1)  # noqa: E731
+    return [str(wrap(wrap(sum(c * x for c, x in zip(table[::-1], history[n:n + len(table)])), 64) >> 31, 32))
+            for n in range(len(samples))]
 
 
 def random_design(chance):
@@ -199,6 +226,10 @@ class Page(unittest.TestCase):
     def choose(self, key):
         self.browser.find_element(By.XPATH, "//label[normalize-space()='%s']" % TYPE_LABELS[key]).click()
 
+    def choose_target(self, name):
+        Select(self.browser.find_element(By.ID, "target")).select_by_value(name)
+        self.browser.execute_async_script("setTimeout(arguments[0], 0)")
+
     def checked_type(self):
         return self.browser.execute_script("return document.querySelector('input[name=filter-type]:checked').value")
 
@@ -328,27 +359,41 @@ class Page(unittest.TestCase):
 
     def test_the_fixed_point_facts_agree_with_a_direct_computation(self):
         # The band pass's taps sum to 2.10 in magnitude: a 32-bit accumulator can overflow.
-        for answers, overflow in ((["44100", "B", "3000", "6000", "80", "255"], True),
-                                  (["48000", "L", "12000", "60", "101"], False),
-                                  (["8000", "H", "1000", "40", "31"], False), (["48000", "L", "12000", "60", "2"], False),
-                                  (["8000", "L", "1000", "60", "51"], False), (["48000", "L", "12000", "60", "3"], False)):
+        self.addCleanup(self.choose_target, "q15")
+        for answers, overflow, target in (
+                (["44100", "B", "3000", "6000", "80", "255"], True, "q15"), (["48000", "L", "12000", "60", "101"], False, "q15"),
+                (["8000", "H", "1000", "40", "31"], False, "q15"), (["48000", "L", "12000", "60", "2"], False, "q15"),
+                (["8000", "L", "1000", "60", "51"], False, "q15"), (["48000", "L", "12000", "60", "3"], False, "q15"),
+                (["44100", "B", "3000", "6000", "80", "255"], True, "q31"), (["48000", "L", "12000", "60", "2"], False, "q31"),
+                (["48000", "L", "12000", "60", "101"], True, "f32"), (["48000", "L", "12000", "60", "2"], False, "f32")):
             self.type_answers(answers)
+            self.choose_target(target)
             rate, taps = console_taps(answers)
+            unit, largest = {"q15": (32768, 32767), "q31": (2 ** 31, 2 ** 31 - 1), "f32": (1, 1)}[target]
+            if target != "q15":
+                taps = [float(t) if target == "f32" else t for t in reference_table(answers, target)]
             magnitudes = sum(abs(t) for t in taps)
-            self.assertTrue(self.shown("worst-case-gain").startswith("%.4f " % (magnitudes / 32768)), answers)
-            self.assertEqual(self.shown("full-scale").startswith("a full-scale input can drive"), magnitudes > 32767)
+            self.assertTrue(self.shown("worst-case-gain").startswith("%.4f " % (magnitudes / unit)), answers)
+            self.assertEqual(bool(re.match("a full-scale input can (drive|give)", self.shown("full-scale"))),
+                             magnitudes > largest, (answers, target))
+            if target != "f32" and magnitudes > largest:  # the least shift that keeps the worst output in range
+                shift = next(k for k in range(64) if magnitudes <= largest * 2 ** k)
+                self.assertIn("by %d bit%s" % (shift, "" if shift == 1 else "s"), self.shown("full-scale"))
+            elif target == "f32" and magnitudes <= largest:
+                self.assertIn("%.2f dB of headroom" % -(20 * math.log10(magnitudes)), self.shown("full-scale"))
             bits = self.shown("accumulator-bits")
-            self.assertTrue(bits.startswith("%d bits" % ((32768 * magnitudes).bit_length() + 1)), (answers, bits))
-            self.assertEqual("can overflow" in bits, overflow, answers)
-            self.assertEqual(32768 * magnitudes > 2 ** 31 - 1, overflow, answers)
-            self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / 32768)), answers)
+            if target == "q15":
+                self.assertTrue(bits.startswith("%d bits" % ((32768 * magnitudes).bit_length() + 1)), (answers, bits))
+                self.assertEqual("can overflow" in bits, overflow, answers)
+                self.assertEqual(32768 * magnitudes > 2 ** 31 - 1, overflow, answers)
+            self.assertTrue(self.shown("gain-at-zero").startswith("%.5f " % (sum(taps) / unit)), answers)
             self.assertNotIn("-0.00 dB", self.shown("gain-at-zero"), answers)  # 0.99954 is 0.00 dB
-            alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / 32768
+            alternating = sum(t if i % 2 == 0 else -t for i, t in enumerate(taps)) / unit
             self.assertTrue(self.shown("gain-at-half-rate").startswith("%.5f " % alternating), answers)
             impulse, step = self.browser.execute_script(
                 "const r = window.designModule.timeResponses(); return [Array.from(r.impulse), Array.from(r.step)]")
-            self.assertEqual(impulse, [t / 32768 for t in taps], answers)
-            self.assertEqual(step, list(numpy.cumsum(numpy.array(taps) / 32768)), answers)
+            self.assertEqual(impulse, [t / unit for t in taps], answers)
+            self.assertEqual(step, list(numpy.cumsum(numpy.array(taps, dtype=float) / unit)), answers)
             delay = (len(taps) - 1) / 2
             self.assertTrue(self.shown("delay").startswith(
                 "%g sample%s, %#.4g ms" % (delay, "" if delay == 1 else "s", 1000 * delay / rate)), (answers, self.shown("delay")))
@@ -357,43 +402,61 @@ class Page(unittest.TestCase):
         stand_in = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cmsis_stand_in")
         example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "fixed_point_filter.c")
         chance = random.Random(20)
-        samples = [32767, 0, 0, -32768] + [chance.choice([-32768, 32767, chance.randint(-32768, 32767)])
-                                           for _ in range(300)]
-        for answers, block in ((["48000", "L", "12000", "60", "101"], "32"), (["44100", "B", "3000", "6000", "80", "64"], "7"),
-                               (["8000", "H", "1000", "40", "2"], "32"), (["8000", "L", "1000", "40", "3"], "1")):
+        full = {"q15": 32768, "q31": 2 ** 31, "f32": 1}
+        self.addCleanup(self.choose_target, "q15")
+        for answers, block, target in (
+                (["48000", "L", "12000", "60", "101"], "32", "q15"), (["44100", "B", "3000", "6000", "80", "64"], "7", "q15"),
+                (["8000", "H", "1000", "40", "2"], "32", "q15"), (["8000", "L", "1000", "40", "3"], "1", "q15"),
+                (["48000", "L", "12000", "60", "101"], "7", "q31"), (["8000", "H", "1000", "40", "2"], "1", "q31"),
+                (["44100", "B", "3000", "6000", "80", "2049"], "32", "q31"), (["8000", "L", "1000", "40", "3"], "32", "f32"),
+                (["44100", "B", "3000", "6000", "80", "64"], "7", "f32"), (["48000", "H", "12000", "90", "2049"], "1", "f32")):
+            scale = full[target]
+            samples = [scale - (target != "f32"), 0, 0, -scale] + [chance.choice([-scale, scale - 1, chance.uniform(-scale, scale)])
+                                                                   for _ in range(300)]
+            samples = list(numpy.float32(samples)) if target == "f32" else [int(x) for x in samples]
             self.type_answers(answers)
-            size = self.field("How many samples does a call to arm_fir_q15 filter?")
-            self.retype(size, block)
+            self.choose_target(target)
+            self.retype(self.field("How many samples does a call to the filter take?"), block)
             drop_in = self.browser.execute_script("return window.designModule.cmsisText()")
             self.assertEqual(self.shown("cmsis-text"), drop_in)
             taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
-            self.assertEqual(int(taps), max(4, int(answers[-1]) + int(answers[-1]) % 2), answers)
-            # The vector build's padding: zeros past the taps, to a multiple of 8; its block-size rule.
-            entries = re.findall(r"^    (-?\d+)", drop_in, re.M)
-            self.assertEqual((len(entries) % 8, entries[int(taps):].count("0")), (0, len(entries) - int(taps)))
-            self.assertEqual("use %d, a multiple of 4" % ((int(block) + 3) // 4 * 4) in drop_in,
-                             int(taps) > 32 and int(block) % 4 > 1, answers)
+            count = int(answers[-1])
+            self.assertEqual(int(taps), max(4, count + count % 2) if target == "q15" else count, answers)
+            # The vector build's padding: zeros past the taps, to a multiple of 8 (q15) or 4; q15's block-size rule.
+            entries = re.findall(r"^    (\S+?),?$", drop_in, re.M)
+            self.assertEqual((len(entries) % (8 if target == "q15" else 4), len(set(entries[int(taps):]) - {"0", "0.0f"})),
+                             (0, 0))
+            advice = "use %d, a multiple of 4" % ((int(block) + 3) // 4 * 4)
+            self.assertEqual(advice in drop_in, target == "q15" and int(taps) > 32 and int(block) % 4 > 1, answers)
+            self.assertEqual(advice in self.shown("block-size-advice"), advice in drop_in, (answers, target, block, self.shown("block-size-advice")))
             with tempfile.TemporaryDirectory() as folder:
-                for name, text in (("filter_coefficients_q15.c", drop_in), ("filter_coefficients.c", console(answers)[0])):
-                    with open(os.path.join(folder, name), "w") as file:
+                name = "filter_coefficients_%s.c" % target
+                for file_name, text in ((name, drop_in), ("filter_coefficients.c", console(answers)[0])):
+                    with open(os.path.join(folder, file_name), "w") as file:
                         file.write(text)
+                strict = ["cc", "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "-ffp-contract=off"]
+                subprocess.run(strict + ["-I", stand_in, "-c", name], cwd=folder, check=True)
                 runs = {}
                 for program, sources, flags in (
-                        ("drop_in", ["filter_coefficients_q15.c", os.path.join(stand_in, "arm_fir_q15.c"),
+                        ("drop_in", [name, os.path.join(stand_in, "arm_fir_q15.c"), os.path.join(stand_in, "arm_fir_32.c"),
                                      os.path.join(stand_in, "run_blocks.c")],
-                         ["-I", stand_in, "-DFIR_NUM_TAPS=" + taps, "-DFIR_BLOCK_SIZE=" + block]),
-                        ("example", [example, "filter_coefficients.c"], [])):
-                    subprocess.run(["cc", "-std=c99", "-Wall", "-Werror", "-o", program] + flags + sources,
-                                   cwd=folder, check=True)
+                         ["-fsanitize=address", "-I", stand_in, "-DFIR_NUM_TAPS=" + taps, "-DFIR_BLOCK_SIZE=" + block,
+                          "-DTARGET_" + target.upper()]),
+                        ("example", [example, "filter_coefficients.c"], []))[:2 if target == "q15" else 1]:
+                    subprocess.run(strict[:3] + strict[-2:] + ["-o", program] + flags + sources, cwd=folder, check=True)
                     runs[program] = subprocess.run([os.path.join(folder, program)], input="".join(
-                        "%d\n" % x for x in samples), capture_output=True, text=True, check=True).stdout
-                self.assertEqual(runs["drop_in"], runs["example"], answers)
-                self.assertEqual(len(runs["drop_in"].split()), len(samples))
+                        ("%.17g\n" if target == "f32" else "%d\n") % x for x in samples), capture_output=True, text=True, check=True).stdout
+                if target == "q15":
+                    self.assertEqual(runs["drop_in"], runs["example"], answers)
+                else:
+                    self.assertEqual(runs["drop_in"].split(), expected_filter_output(answers, target, samples), answers)
 
     def test_a_link_holds_the_design_refusals_too(self):
-        for answers in (["44100", "B", "300", "3400", "80", "511"], ["48000", "L", "12000", "60 dB", "101"]):
+        for answers, target in ((["44100", "B", "300", "3400", "80", "511"], "q31"),
+                                (["48000", "L", "12000", "60 dB", "101"], "q15")):
             entries = self.browser.execute_script("return history.length")
             self.type_answers(answers)
+            self.choose_target(target)
             link, text, refusals = self.browser.execute_script(
                 "return [location.hash, document.getElementById('coefficient-text').textContent, "
                 "refusalsShown(window.designModule)]")
@@ -404,14 +467,16 @@ class Page(unittest.TestCase):
             self.assertEqual(self.shown("coefficient-text"), text, answers)
             self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
             self.assertEqual(self.checked_type(), answers[1])
+            self.assertEqual(self.browser.execute_script("return document.getElementById('target').value"), target)
         # Values that cannot be read are refused as they stand, and the address stays as it came.
-        broken = "#rate=%E0%A4%A&type=Q&cutoff=%ZZ&attenuation=60&taps=101"
+        broken = "#rate=%E0%A4%A&type=Q&cutoff=%ZZ&attenuation=60&taps=101&target=q16"
         self.browser.get("about:blank")
         self.browser.get(pathlib.Path(PAGE).as_uri() + broken)
         WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
         self.browser.execute_async_script("setTimeout(arguments[0], 0)")
         self.assertEqual(self.shown("sample-rate-refusal"), refusal_of(["%E0%A4%A"]))
         self.assertEqual(self.shown("filter-type-refusal"), "this link's value could not be read")
+        self.assertEqual(self.shown("target-refusal"), "this link's value could not be read")
         self.assertEqual(self.browser.execute_script("return location.hash"), broken)
 
     def test_the_shortest_length_is_found_on_the_integers_and_used(self):
@@ -423,11 +488,18 @@ class Page(unittest.TestCase):
         wait()
         self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
         self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
+        WebDriverWait(self.browser, 20).until(lambda b: "(f32)" in self.shown("other-targets"))
+        found = re.findall(r"\((q31|f32)\) reach it at (\d+) taps", self.shown("other-targets"))
+        self.choose_target("f32")  # and the search for that table says the same
+        wait()
+        self.assertEqual([(name, int(taps)) for name, taps in found], [("q31", 418), ("f32", 418)])
+        self.assertTrue(self.shown("shortest-length").startswith("418 taps: their floats reach"))
+        self.choose_target("q15")
         answers = ["48000", "L", "12000", "60", "101"]
         self.type_answers(answers)
         self.retype(width, "1000")
         wait()
-        self.assertTrue(self.shown("shortest-length").startswith("191 taps: their integers reach 60.02 dB"),
+        self.assertTrue(self.shown("shortest-length").startswith("191 taps: their 16-bit integers reach 60.02 dB"),
                         self.shown("shortest-length"))
         self.browser.find_element(By.ID, "use-shortest").click()
         self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])

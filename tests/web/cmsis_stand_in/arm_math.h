@@ -7,6 +7,8 @@
 #include <stdint.h>
 
 typedef int16_t q15_t;
+typedef int32_t q31_t;
+typedef float float32_t;
 
 typedef enum { ARM_MATH_SUCCESS = 0, ARM_MATH_ARGUMENT_ERROR = -1 } arm_status;
 
@@ -16,6 +18,18 @@ typedef struct {
     const q15_t *pCoeffs;
 } arm_fir_instance_q15;
 
+typedef struct {
+    uint16_t numTaps;
+    q31_t *pState;
+    const q31_t *pCoeffs;
+} arm_fir_instance_q31;
+
+typedef struct {
+    uint16_t numTaps;
+    float32_t *pState;
+    const float32_t *pCoeffs;
+} arm_fir_instance_f32;
+
 /* Refuses an odd numTaps or one below 4; clears numTaps + blockSize state. */
 arm_status arm_fir_init_q15(arm_fir_instance_q15 *S, uint16_t numTaps, const q15_t *pCoeffs, q15_t *pState,
                             uint32_t blockSize);
@@ -23,5 +37,19 @@ arm_status arm_fir_init_q15(arm_fir_instance_q15 *S, uint16_t numTaps, const q15
 /* pCoeffs[0] multiplies the oldest of the last numTaps samples; products
  * summed in 64 bits, shifted right by 15 and saturated to 16 bits. */
 void arm_fir_q15(const arm_fir_instance_q15 *S, const q15_t *pSrc, q15_t *pDst, uint32_t blockSize);
+
+/* Any numTaps; clear all the state the vector build writes, so that a
+ * smaller one shows under AddressSanitizer. */
+void arm_fir_init_q31(arm_fir_instance_q31 *S, uint16_t numTaps, const q31_t *pCoeffs, q31_t *pState,
+                      uint32_t blockSize);
+void arm_fir_init_f32(arm_fir_instance_f32 *S, uint16_t numTaps, const float32_t *pCoeffs, float32_t *pState,
+                      uint32_t blockSize);
+
+/* Products 2.62 summed in 64 bits, wrapping; shifted right by 31, and the
+ * output wraps to 32 bits (it is not saturated). */
+void arm_fir_q31(const arm_fir_instance_q31 *S, const q31_t *pSrc, q31_t *pDst, uint32_t blockSize);
+
+/* Single-precision products summed oldest first. */
+void arm_fir_f32(const arm_fir_instance_f32 *S, const float32_t *pSrc, float32_t *pDst, uint32_t blockSize);
 
 #endif

@@ -1,37 +1,56 @@
 /* Runs the drop-in file's filter as firmware would: init once, then
  * FIR_BLOCK_SIZE samples a call (the last call takes what is left). Reads
- * one 16-bit sample a line and writes one output a line, as
- * examples/fixed_point_filter.c does. Build with the drop-in file, which
- * defines the table and the state, and -DFIR_NUM_TAPS/-DFIR_BLOCK_SIZE as it
- * defines them. */
+ * one sample a line and writes one output a line, as
+ * examples/fixed_point_filter.c does for 16 bits. Build with the drop-in
+ * file, which defines the table and the state, -DFIR_NUM_TAPS and
+ * -DFIR_BLOCK_SIZE as it defines them, and -DTARGET_Q31 or -DTARGET_F32 for
+ * those targets' files. */
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "arm_math.h"
 
-extern const q15_t fir_coefficients_q15[];
-extern q15_t fir_state_q15[];
+#if defined(TARGET_F32)
+typedef float32_t sample_t;
+#define FILTER(name) name##f32
+#define SHOW(value) printf("%.9g\n", (double)(value))
+#elif defined(TARGET_Q31)
+typedef q31_t sample_t;
+#define FILTER(name) name##q31
+#define SHOW(value) printf("%ld\n", (long)(value))
+#else
+typedef q15_t sample_t;
+#define FILTER(name) name##q15
+#define SHOW(value) printf("%d\n", (value))
+#endif
+
+extern const sample_t FILTER(fir_coefficients_)[];
+extern sample_t FILTER(fir_state_)[];
 
 int main(void)
 {
-    arm_fir_instance_q15 fir;
+    FILTER(arm_fir_instance_) fir;
+#if defined(TARGET_F32) || defined(TARGET_Q31)
+    FILTER(arm_fir_init_)(&fir, FIR_NUM_TAPS, FILTER(fir_coefficients_), FILTER(fir_state_), FIR_BLOCK_SIZE);
+#else
     if (arm_fir_init_q15(&fir, FIR_NUM_TAPS, fir_coefficients_q15, fir_state_q15, FIR_BLOCK_SIZE) != ARM_MATH_SUCCESS) {
         fputs("arm_fir_init_q15 refused the table\n", stderr);
         return 1;
     }
-    q15_t input[FIR_BLOCK_SIZE];
-    q15_t output[FIR_BLOCK_SIZE];
+#endif
+    sample_t input[FIR_BLOCK_SIZE];
+    sample_t output[FIR_BLOCK_SIZE];
     uint32_t count = 0;
-    long sample = 0;
+    double sample = 0;
     for (int more = 1; more;) {
-        more = scanf("%ld", &sample) == 1;
+        more = scanf("%lf", &sample) == 1;
         if (more) {
-            input[count++] = (q15_t)sample;
+            input[count++] = (sample_t)sample;
         }
         if (count == FIR_BLOCK_SIZE || (!more && count > 0)) {
-            arm_fir_q15(&fir, input, output, count);
+            FILTER(arm_fir_)(&fir, input, output, count);
             for (uint32_t i = 0; i < count; ++i) {
-                printf("%d\n", output[i]);
+                SHOW(output[i]);
             }
             count = 0;
         }

@@ -1,0 +1,55 @@
+/* The reference arm_fir_q31 and arm_fir_f32 of the stand-in arm_math.h: the
+ * documented arithmetic, written plainly, with the state laid out as
+ * arm_fir_q15.c lays it out. Init clears the state as far as the vector
+ * (Helium) build writes it. */
+#include <string.h>
+
+#include "arm_math.h"
+
+#define BLOCKS_OF_4(blockSize) (((blockSize) + 3) / 4)
+
+void arm_fir_init_q31(arm_fir_instance_q31 *S, uint16_t numTaps, const q31_t *pCoeffs, q31_t *pState,
+                      uint32_t blockSize)
+{
+    S->numTaps = numTaps;
+    S->pCoeffs = pCoeffs;
+    S->pState = pState;
+    memset(pState, 0, (numTaps + 12 * BLOCKS_OF_4(blockSize) - 1) * sizeof(q31_t));
+}
+
+void arm_fir_init_f32(arm_fir_instance_f32 *S, uint16_t numTaps, const float32_t *pCoeffs, float32_t *pState,
+                      uint32_t blockSize)
+{
+    S->numTaps = numTaps;
+    S->pCoeffs = pCoeffs;
+    S->pState = pState;
+    memset(pState, 0, (numTaps + blockSize + 4 * BLOCKS_OF_4(blockSize) - 1) * sizeof(float32_t));
+}
+
+void arm_fir_q31(const arm_fir_instance_q31 *S, const q31_t *pSrc, q31_t *pDst, uint32_t blockSize)
+{
+    const uint32_t taps = S->numTaps;
+    memcpy(S->pState + taps - 1, pSrc, blockSize * sizeof(q31_t));
+    for (uint32_t n = 0; n < blockSize; ++n) {
+        uint64_t acc = 0;  /* unsigned: a sum past the range wraps, as the hardware's does */
+        for (uint32_t k = 0; k < taps; ++k) {
+            acc += (uint64_t)((int64_t)S->pCoeffs[k] * S->pState[n + k]);
+        }
+        pDst[n] = (q31_t)(uint32_t)(uint64_t)((int64_t)acc >> 31);
+    }
+    memmove(S->pState, S->pState + blockSize, (taps - 1) * sizeof(q31_t));
+}
+
+void arm_fir_f32(const arm_fir_instance_f32 *S, const float32_t *pSrc, float32_t *pDst, uint32_t blockSize)
+{
+    const uint32_t taps = S->numTaps;
+    memcpy(S->pState + taps - 1, pSrc, blockSize * sizeof(float32_t));
+    for (uint32_t n = 0; n < blockSize; ++n) {
+        float32_t acc = 0.0f;
+        for (uint32_t k = 0; k < taps; ++k) {
+            acc += S->pCoeffs[k] * S->pState[n + k];
+        }
+        pDst[n] = acc;
+    }
+    memmove(S->pState, S->pState + blockSize, (taps - 1) * sizeof(float32_t));
+}
