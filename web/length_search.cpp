@@ -13,8 +13,10 @@ constexpr int SHORTEST = 2;
 // rounding by which two spectra of different sizes differ.
 constexpr double CLEAR_MARGIN = 1 + 1e-9;
 
-// The screens a length passes before it is measured in full: spectra of at
-// least one, two and eight points a tap, each a sharper and dearer bound.
+// The screens a length passes before it is measured in full: its gains at
+// the bands' edges alone (level -1), then those and spectra of at least
+// one, two and eight points a tap, each a sharper and dearer bound.
+constexpr int EDGES_ONLY = -1;
 constexpr int SCREEN_POINTS_PER_TAP[] = {1, 2, 8};
 constexpr int SCREENS = 3;
 
@@ -49,12 +51,19 @@ void note_measured(LengthSearchState& state, int count, double attenuation)
     state.attenuation_bound[count] = -HUGE_VAL;
 }
 
-// Samples the designed `count` taps by screen `level`, keeps the bound it
-// gives, and says whether they may still reach the attenuation.
-bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, int level, ResponseScratch& scratch)
+// Samples the designed `count` taps by screen `level`, adding the spectrum's
+// bins to their gains at the edges, `edges`; keeps the bound it gives, and
+// says whether they may still reach the attenuation.
+bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, int level, const BandGains& edges,
+               ResponseScratch& scratch)
 {
-    const BandGains sampled = sample_band_gains(scratch.table, count, bands, SCREEN_POINTS_PER_TAP[level],
-                                                scratch.spectrum);
+    BandGains sampled = edges;
+    if (level != EDGES_ONLY) {
+        const BandGains bins = sample_band_gains(scratch.table, count, bands, SCREEN_POINTS_PER_TAP[level],
+                                                 scratch.spectrum);
+        sampled.stop_worst = std::fmax(sampled.stop_worst, bins.stop_worst);
+        sampled.pass_least = std::fmin(sampled.pass_least, bins.pass_least);
+    }
     const bool passes = sampled.pass_least * CLEAR_MARGIN >= state.pass_needed;
     state.attenuation_bound[count] = passes ? -to_db(sampled.stop_worst / CLEAR_MARGIN) : -HUGE_VAL;
     state.screen_level[count] = level;
@@ -97,11 +106,17 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
         }
         const DesignBands bands = design_length(state.design, state.type, state.width, state.target, count, arrays,
                                                 scratch.table);
+        const BandGains edges = edge_band_gains(scratch.table, count, bands);
         bool passed_screens = true;
-        for (int level = 0; level < SCREENS && passed_screens; ++level) {
-            passed_screens = may_reach(state, count, bands, level, scratch);
+        for (int level = EDGES_ONLY; level < SCREENS && passed_screens; ++level) {
+            passed_screens = may_reach(state, count, bands, level, edges, scratch);
         }
         if (!passed_screens) {
+            // Ruled out by its edges' stop-band gains alone: while the taps are
+            // designed, a first spectrum sharpens the bound a ranking may need.
+            if (state.screen_level[count] == EDGES_ONLY && state.attenuation_bound[count] != -HUGE_VAL) {
+                may_reach(state, count, bands, 0, edges, scratch);
+            }
             continue;
         }
         ++search.measured;
@@ -133,7 +148,8 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
         if (state.screen_level[next] + 1 < SCREENS) {
             const DesignBands bands = design_length(state.design, state.type, state.width, state.target, next, arrays,
                                                     scratch.table);
-            may_reach(state, next, bands, state.screen_level[next] + 1, scratch);
+            may_reach(state, next, bands, state.screen_level[next] + 1, edge_band_gains(scratch.table, next, bands),
+                      scratch);
             continue;
         }
         ++search.measured;

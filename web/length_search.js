@@ -8,7 +8,7 @@
 // The search runs in slices of about SLICE_MS, each made of steps of
 // SEARCH_STEP lengths, and yields between slices through a message
 // channel: a timer would wait 4 ms or more each time once timers nest.
-const SLICE_MS = 6;
+const SLICE_MS = 8;
 const SEARCH_STEP = 1;
 let searchRun = 0;
 // One message at a time: a newer search takes the place of the waiting one.

@@ -201,18 +201,20 @@ BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBan
             pass_least = std::fmin(pass_least, power);
         }
     }
-    // The bands' edges, which the full measurement evaluates exactly too: a
-    // pass band without width is measured at its middle alone.
-    BandGains sampled{std::sqrt(stop_worst), std::sqrt(pass_least)};
+    return {std::sqrt(stop_worst), std::sqrt(pass_least)};
+}
+
+BandGains edge_band_gains(const TapFractions& taps, int count, const DesignBands& bands)
+{
+    BandGains edges{0.0, HUGE_VAL};
     for (int i = 0; i < bands.stop_count; ++i) {
-        sampled.stop_worst = std::fmax(sampled.stop_worst, std::fmax(exact_gain(taps, count, bands.stop_low[i]),
-                                                                     exact_gain(taps, count, bands.stop_high[i])));
+        edges.stop_worst = std::fmax(edges.stop_worst, std::fmax(exact_gain(taps, count, bands.stop_low[i]),
+                                                                 exact_gain(taps, count, bands.stop_high[i])));
     }
-    sampled.pass_least = bands.pass_low < bands.pass_high
-        ? std::fmin(sampled.pass_least, std::fmin(exact_gain(taps, count, bands.pass_low),
-                                                  exact_gain(taps, count, bands.pass_high)))
+    edges.pass_least = bands.pass_low < bands.pass_high
+        ? std::fmin(exact_gain(taps, count, bands.pass_low), exact_gain(taps, count, bands.pass_high))
         : exact_gain(taps, count, (bands.pass_low + bands.pass_high) / 2);
-    return sampled;
+    return edges;
 }
 
 void measure_response(const FilterDesign& design, const TapFractions& taps, ResponseScratch& scratch,

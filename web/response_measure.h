@@ -80,12 +80,16 @@ BandGains measure_band_gains(const TapFractions& taps, int count, const DesignBa
                              ResponseScratch& scratch);
 
 // Sampled cheaply at the bins of a spectrum of at least `points_per_tap`
-// times `count` points (1 to 16; each bin a bin of the full spectrum too)
-// and exactly at the bands' edges (a pass band without width at its middle,
-// as measured): the greatest stop-band gain found can only be below the
-// measured one, the least pass-band gain above. No stop band: 0.
+// times `count` points (1 to 16; each bin a bin of the full spectrum too):
+// the greatest stop-band gain found can only be below the measured one, the
+// least pass-band gain above. No stop band: 0; no pass-band bin: +inf.
 BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                             int points_per_tap, SpectrumScratch& scratch);
+
+// The gains exactly at the bands' edges (a pass band without width at its
+// middle), as the full measurement evaluates them: bounds of the same kind
+// as sample_band_gains gives, for a few exact sums.
+BandGains edge_band_gains(const TapFractions& taps, int count, const DesignBands& bands);
 
 // Fills gain_db[0 .. RESPONSE_POINTS - 1] with the gain in dB at
 // k / SPECTRUM_SIZE cycles per sample, and `figures` for the design.
