@@ -48,8 +48,8 @@ struct LengthSearchState {
     bool done;
     LengthSearch result;
     // An upper bound on each length's attenuation, from its gains sampled by
-    // screen screen_level[count]; -inf once a length is measured in full or
-    // cannot pass its pass band.
+    // screen screen_level[count] (-1: at the bands' edges alone); -inf once
+    // a length is measured in full or cannot pass its pass band.
     double attenuation_bound[MAX_COEFFICIENTS + 1];
     int screen_level[MAX_COEFFICIENTS + 1];
 };
