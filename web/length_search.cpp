@@ -70,6 +70,24 @@ bool may_reach(LengthSearchState& state, int count, const DesignBands& bands, in
     return passes && sampled.stop_worst <= state.needed * CLEAR_MARGIN;
 }
 
+// Screens the designed `count` taps, edges first; true when they pass every
+// screen and must be measured in full. Taps ruled out by their edges'
+// stop-band gains alone get a first spectrum while they are designed, to
+// sharpen the bound a ranking may need.
+bool passes_screens(LengthSearchState& state, int count, const DesignBands& bands, ResponseScratch& scratch)
+{
+    const BandGains edges = edge_band_gains(scratch.table, count, bands);
+    for (int level = EDGES_ONLY; level < SCREENS; ++level) {
+        if (!may_reach(state, count, bands, level, edges, scratch)) {
+            if (level == EDGES_ONLY && state.attenuation_bound[count] != -HUGE_VAL) {
+                may_reach(state, count, bands, 0, edges, scratch);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 double attenuation_for_length(FilterDesign design, FilterType type, double width, Target target, int count,
@@ -106,17 +124,7 @@ bool continue_length_search(LengthSearchState& state, int lengths, DesignArrays&
         }
         const DesignBands bands = design_length(state.design, state.type, state.width, state.target, count, arrays,
                                                 scratch.table);
-        const BandGains edges = edge_band_gains(scratch.table, count, bands);
-        bool passed_screens = true;
-        for (int level = EDGES_ONLY; level < SCREENS && passed_screens; ++level) {
-            passed_screens = may_reach(state, count, bands, level, edges, scratch);
-        }
-        if (!passed_screens) {
-            // Ruled out by its edges' stop-band gains alone: while the taps are
-            // designed, a first spectrum sharpens the bound a ranking may need.
-            if (state.screen_level[count] == EDGES_ONLY && state.attenuation_bound[count] != -HUGE_VAL) {
-                may_reach(state, count, bands, 0, edges, scratch);
-            }
+        if (!passes_screens(state, count, bands, scratch)) {
             continue;
         }
         ++search.measured;
