@@ -9,24 +9,25 @@ namespace {
 
 // What the file says and declares for each target, in the order of Target.
 struct TargetFile {
+    const char* name;         // the file's name
     const char* type;         // the library's type of a tap and a sample
     int vector;               // entries the vector build reads at a time
     const char* taps_are;     // what the table holds, for the comment
     const char* state_size;   // entries of the state, every build's need
 };
 constexpr TargetFile TARGET_FILES[TARGET_COUNT] = {
-    {"q15_t", 8,
+    {"filter_coefficients_q15.c", "q15_t", 8,
      " * The taps are the 16-bit integers of filter_coefficients.c, in the\n"
      " * time-reversed order arm_fir_init_q15 expects (the table is symmetric, so\n"
      " * only the padding shows it).\n",
      "FIR_NUM_TAPS + (FIR_BLOCK_SIZE > FIR_VECTOR_STATE ? FIR_BLOCK_SIZE : FIR_VECTOR_STATE)"},
-    {"q31_t", 4,
+    {"filter_coefficients_q31.c", "q31_t", 4,
      " * The taps are the design's taps times 2^31, rounded to nearest and\n"
      " * saturated to the int32 range (not the 16-bit integers of\n"
      " * filter_coefficients.c), in the time-reversed order arm_fir_init_q31\n"
      " * expects (the table is symmetric, so only the padding shows it).\n",
      "FIR_NUM_TAPS + 12 * ((FIR_BLOCK_SIZE + 3) / 4) - 1"},
-    {"float32_t", 4,
+    {"filter_coefficients_f32.c", "float32_t", 4,
      " * The taps are the design's taps rounded to float (not the 16-bit integers\n"
      " * of filter_coefficients.c), in the time-reversed order arm_fir_init_f32\n"
      " * expects (the table is symmetric, so only the padding shows it).\n",
@@ -141,14 +142,7 @@ bool append_tap(TextSpan& span, Target target, double tap)
 
 const char* cmsis_file_name(Target target)
 {
-    switch (target) {
-    case Target::Q31:
-        return "filter_coefficients_q31.c";
-    case Target::F32:
-        return "filter_coefficients_f32.c";
-    default:
-        return "filter_coefficients_q15.c";
-    }
+    return file_of(target).name;
 }
 
 int cmsis_tap_count(Target target, int count)

@@ -12,23 +12,11 @@ typedef float float32_t;
 
 typedef enum { ARM_MATH_SUCCESS = 0, ARM_MATH_ARGUMENT_ERROR = -1 } arm_status;
 
-typedef struct {
-    uint16_t numTaps;
-    q15_t *pState;
-    const q15_t *pCoeffs;
-} arm_fir_instance_q15;
-
-typedef struct {
-    uint16_t numTaps;
-    q31_t *pState;
-    const q31_t *pCoeffs;
-} arm_fir_instance_q31;
-
-typedef struct {
-    uint16_t numTaps;
-    float32_t *pState;
-    const float32_t *pCoeffs;
-} arm_fir_instance_f32;
+/* The instance of each filter: its taps, its state and its table. */
+#define ARM_FIR_INSTANCE(type) struct { uint16_t numTaps; type *pState; const type *pCoeffs; }
+typedef ARM_FIR_INSTANCE(q15_t) arm_fir_instance_q15;
+typedef ARM_FIR_INSTANCE(q31_t) arm_fir_instance_q31;
+typedef ARM_FIR_INSTANCE(float32_t) arm_fir_instance_f32;
 
 /* Refuses an odd numTaps or one below 4; clears numTaps + blockSize state. */
 arm_status arm_fir_init_q15(arm_fir_instance_q15 *S, uint16_t numTaps, const q15_t *pCoeffs, q15_t *pState,
@@ -38,8 +26,7 @@ arm_status arm_fir_init_q15(arm_fir_instance_q15 *S, uint16_t numTaps, const q15
  * summed in 64 bits, shifted right by 15 and saturated to 16 bits. */
 void arm_fir_q15(const arm_fir_instance_q15 *S, const q15_t *pSrc, q15_t *pDst, uint32_t blockSize);
 
-/* Any numTaps; clear all the state the vector build writes, so that a
- * smaller one shows under AddressSanitizer. */
+/* Any numTaps. */
 void arm_fir_init_q31(arm_fir_instance_q31 *S, uint16_t numTaps, const q31_t *pCoeffs, q31_t *pState,
                       uint32_t blockSize);
 void arm_fir_init_f32(arm_fir_instance_f32 *S, uint16_t numTaps, const float32_t *pCoeffs, float32_t *pState,
