@@ -24,10 +24,10 @@ const afterYielding = (work) => {
   sliceWaiting = work;
 };
 
-// Searches `target`'s table in slices, showing its progress in `shown`,
-// and passes the result to `finished`; nothing once a newer search runs.
+// Goes on with the search started for `target`'s table in slices, showing
+// its progress in `shown`, and passes the result to `finished`; nothing
+// once a newer search runs.
 function searchInSlices(module, run, target, shown, finished) {
-  module.searchStart(target.name);
   const piece = () => {
     if (run !== searchRun) return;  // the answers changed: a newer search runs
     const start = performance.now();
@@ -77,6 +77,7 @@ function searchShortestLength(module) {
     const next = (remaining) => {
       if (remaining.length === 0) return;
       const [target, ...rest] = remaining;
+      module.searchStart(target.name);
       searchInSlices(module, run, target, others, (other) => {
         found.push(other.shortest > 0 ? `their ${target.numbers} (${target.name}) reach it at ${other.shortest} taps`
           : `their ${target.numbers} (${target.name}) do not reach it`);
