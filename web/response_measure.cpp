@@ -45,18 +45,32 @@ double refined_peak(const TapFractions& taps, int count, int k, double low, doub
 }
 
 // The greatest gain over [low, high]: the band's edges exactly, every bin
-// inside, and the true peaks near the greatest local maxima.
+// inside, and the true peaks near the greatest local maxima. A bin next to
+// an edge counts as a maximum when the gain falls from it into the band, as
+// does a band with no bin inside: the peak may lie between it and the edge.
 double greatest_gain(const TapFractions& taps, int count, const double (&gains)[RESPONSE_POINTS], double low, double high)
 {
-    double worst = std::fmax(exact_gain(taps, count, low), exact_gain(taps, count, high));
-    int peaks[REFINED_PEAKS];
-    int peak_count = 0;
+    const double low_gain = exact_gain(taps, count, low);
+    const double high_gain = exact_gain(taps, count, high);
+    double worst = std::fmax(low_gain, high_gain);
     const int first = static_cast<int>(std::ceil(low * SPECTRUM_SIZE));
     const int last = static_cast<int>(std::floor(high * SPECTRUM_SIZE));
+    if (first > last) {
+        return std::fmax(worst, refined_peak(taps, count, first, low, high));
+    }
+    int peaks[REFINED_PEAKS];
+    int peak_count = 0;
     for (int k = first; k <= last; ++k) {
         worst = std::fmax(worst, gains[k]);
-        const bool local_maximum = k > first && k < last && gains[k] >= gains[k - 1] && gains[k] >= gains[k + 1];
-        if (!local_maximum) {
+        const bool rises_to = k > first ? gains[k] >= gains[k - 1] : gains[k] >= low_gain;
+        const bool falls_from = k < last ? gains[k] >= gains[k + 1] : gains[k] >= high_gain;
+        // Where the gain falls from the first bin or rises to the last, a
+        // peak may lie between it and the edge, whatever the bin shows.
+        if ((k == first && falls_from) || (k == last && rises_to)) {
+            worst = std::fmax(worst, refined_peak(taps, count, k, low, high));
+            continue;
+        }
+        if (!(rises_to && falls_from)) {
             continue;
         }
         // Keep the REFINED_PEAKS greatest, greatest first.
