@@ -20,13 +20,21 @@ function showTextInBlocks(shown, text) {
   shown.replaceChildren(...blocks);
 }
 
-function showCoefficientText(text) {
+// The file's text under its name: the console's filter_coefficients.c, or
+// another 16-bit table's in its format, named so that it is never taken for it.
+function showCoefficientText(text, name) {
   showTextInBlocks(document.getElementById("coefficient-text"), text);
-  document.getElementById("download").disabled = text === "";
+  document.getElementById("file-heading").textContent = name;
+  document.getElementById("coefficient-text").setAttribute("aria-label", name);
+  const download = document.getElementById("download");
+  download.textContent = `Download ${name}`;
+  download.dataset.name = name;
+  download.disabled = text === "";
 }
 
 function downloadCoefficientFile() {
-  downloadText(document.getElementById("coefficient-text").textContent, "filter_coefficients.c");
+  const download = document.getElementById("download");
+  downloadText(document.getElementById("coefficient-text").textContent, download.dataset.name);
 }
 
 // Downloads `text` as the file `name`, with the chosen line ends.

@@ -10,6 +10,7 @@ function designLink(module) {
     `${linkName}=${encodeURIComponent(document.getElementById(id).value)}`);
   parts.splice(1, 0, `type=${document.querySelector("input[name=filter-type]:checked").value}`);
   parts.push(`target=${document.getElementById("target").value}`);
+  parts.push(`name=${encodeURIComponent(document.getElementById("filter-name").value)}`);
   return "#" + parts.join("&");
 }
 
@@ -34,6 +35,7 @@ function readDesignFromLink(module) {
     }
     const field = module.fields.find(({ linkName }) => linkName === name);
     if (field) document.getElementById(field.id).value = value;
+    if (name === "name") document.getElementById("filter-name").value = value;
     if (name === "target") {
       const known = module.targets.some((target) => target.name === value);
       if (known) document.getElementById("target").value = value;

@@ -10,6 +10,7 @@
 // empty text or NOT_A_FIGURE) what is out of range.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "core/answer_line.h"
@@ -23,6 +24,7 @@
 #include "web/fixed_point_facts.h"
 #include "web/length_search.h"
 #include "web/response_measure.h"
+#include "web/table_optimizer.h"
 #include "web/target_table.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -92,7 +94,20 @@ ResponseFigures figures{};
 FixedPointFacts facts{};
 char cmsis_text_buffer[MAX_CMSIS_TEXT];
 std::size_t cmsis_text_length_now = 0;
-char block_advice[256];
+char cmsis_header_buffer[MAX_CMSIS_HEADER];
+std::size_t cmsis_header_length_now = 0;
+char cmsis_file_name_now[MAX_CMSIS_FILE_NAME];
+char cmsis_header_name_now[MAX_CMSIS_FILE_NAME];
+char block_advice[512];
+// The filter's name in the drop-in files, as typed, and whether it is one.
+char filter_name[FIELD_CHUNK + 1] = "fir";
+bool filter_name_accepted = true;
+char filter_name_message[MAX_REFUSAL];
+// The optimized table of the design shown, with its own work area.
+TableOptimizer display_optimizer;
+// Of the 16-bit tables but the console's: the file's text in the console's
+// format, under a first line that names the table, and its name.
+CoefficientText table_text;
 DesignBands bands{};
 bool ready = false;
 ResponseScratch response_scratch;
@@ -208,6 +223,92 @@ LengthSearchState search_state;
 ResponseScratch search_scratch;
 bool search_started = false;
 
+// The bands the optimized table is judged on: those of the typed transition
+// width, as the search judges it, or Kaiser's for the length and
+// attenuation where no width is typed or it leaves no stop band.
+DesignBands judged_bands()
+{
+    if (accepted(TRANSITION_WIDTH)) {
+        const DesignBands typed = bands_for_width(design, static_cast<double>(fields[TRANSITION_WIDTH].value)
+                                                              / design.sample_rate);
+        if (typed.stop_count > 0) {
+            return typed;
+        }
+    }
+    return design_bands(design);
+}
+
+// The first line of the file's text for the 16-bit tables but the
+// console's, and the name it downloads as.
+struct TableFile {
+    const char* first_line;
+    const char* name;
+};
+TableFile table_file()
+{
+    switch (target) {
+    case Target::Q15_ROUNDED:
+        return {"/* The design's taps times 32768, rounded to nearest: not the console's file, whose taps are "
+                "truncated. */\n",
+                "filter_coefficients_rounded.c"};
+    case Target::Q15_OPTIMIZED:
+        return {"/* 16-bit taps optimized from the rounded ones: not the console's file, whose taps are "
+                "truncated. */\n",
+                "filter_coefficients_optimized.c"};
+    default:
+        return {"", COEFFICIENT_FILE_NAME};
+    }
+}
+
+// The file's text of the chosen table where it is one of the other 16-bit
+// tables. False when it does not fit.
+bool format_table_text(int count)
+{
+    const TableFile file = table_file();
+    if (*file.first_line == '\0') {
+        return true;
+    }
+    static Coefficients integers;
+    for (int i = 0; i < count; ++i) {
+        integers[i] = static_cast<std::int32_t>(table[i] * Q15);
+    }
+    CoefficientText& body = table_text;
+    if (!format_coefficient_text(design, integers, body)) {
+        return false;
+    }
+    const std::size_t head = std::strlen(file.first_line);
+    if (head + body.length + 1 > body.characters.size()) {
+        return false;
+    }
+    std::memmove(body.characters.data() + head, body.characters.data(), body.length + 1);
+    std::memcpy(body.characters.data(), file.first_line, head);
+    body.length += head;
+    return true;
+}
+
+// The drop-in file for the chosen table, its header and what the vector
+// build needs of the block size: the file while every tap is a value the
+// table's type holds and the name is accepted, the header while the block
+// size is too.
+void write_cmsis_files(int count)
+{
+    const bool named = filter_name_accepted;
+    cmsis_text_length_now = facts.fits && named
+        ? format_cmsis_file(target, table, count, filter_name, cmsis_text_buffer, sizeof cmsis_text_buffer) : 0;
+    const bool block_accepted = accepted(BLOCK_SIZE);
+    cmsis_header_length_now = facts.fits && named && block_accepted
+        ? format_cmsis_header(target, count, fields[BLOCK_SIZE].value, filter_name, cmsis_header_buffer,
+                              sizeof cmsis_header_buffer)
+        : 0;
+    cmsis_file_name(target, named ? filter_name : DEFAULT_FILTER_NAME, cmsis_file_name_now);
+    cmsis_header_name(target, named ? filter_name : DEFAULT_FILTER_NAME, cmsis_header_name_now);
+    block_advice[0] = '\0';
+    TextSpan advice{block_advice, sizeof block_advice, 0};
+    if (block_accepted && !append_block_advice(advice, target, count, fields[BLOCK_SIZE].value, " ")) {
+        block_advice[0] = '\0';
+    }
+}
+
 }  // namespace
 
 // Where the page puts the next piece of a field's text, FIELD_CHUNK bytes.
@@ -300,28 +401,41 @@ EXPORT(update) bool update()
     ready = format_coefficient_text(design, arrays.coefficients, text);
     const int count = design.number_of_coefficients;
     target_fractions(target, arrays, count, table);
-    measure_response(design, table, response_scratch, gain_db, figures);
     bands = design_bands(design);
-    facts = fixed_point_facts(target, table, count);
-    const bool block_accepted = accepted(BLOCK_SIZE);
-    cmsis_text_length_now = facts.fits && block_accepted
-        ? format_cmsis_file(target, table, count, fields[BLOCK_SIZE].value, cmsis_text_buffer, sizeof cmsis_text_buffer)
-        : 0;
-    block_advice[0] = '\0';
-    TextSpan advice{block_advice, sizeof block_advice, 0};
-    if (block_accepted && !append_block_advice(advice, target, count, fields[BLOCK_SIZE].value, " ")) {
-        block_advice[0] = '\0';
+    if (target == Target::Q15_OPTIMIZED) {
+        const DesignBands judged = judged_bands();
+        if (judged.stop_count > 0) {
+            optimize_table(display_optimizer, table, count, judged, response_scratch);
+            table = display_optimizer.table;
+        }
     }
+    ready = ready && format_table_text(count);
+    measure_response(design, table, response_scratch, gain_db, figures);
+    facts = fixed_point_facts(target, table, count);
+    write_cmsis_files(count);
     return ready;
 }
 
 EXPORT(field_state) int field_state(int field) { return is_field(field) ? fields[field].state : UNASKED; }
 EXPORT(field_message) const char* field_message(int field) { return is_field(field) ? fields[field].message : ""; }
 
-EXPORT(coefficient_text) const char* coefficient_text() { return ready ? text.characters.data() : ""; }
+// The file's text: the console's, or, for the other 16-bit tables, theirs
+// in its format under a first line that names the table; and its name.
+EXPORT(coefficient_text) const char* coefficient_text()
+{
+    return !ready ? "" : *table_file().first_line != '\0' ? table_text.characters.data() : text.characters.data();
+}
 EXPORT(coefficient_text_length) int coefficient_text_length()
 {
-    return ready ? static_cast<int>(text.length) : 0;
+    return !ready ? 0 : static_cast<int>(*table_file().first_line != '\0' ? table_text.length : text.length);
+}
+EXPORT(coefficient_file_name) const char* coefficient_file_name() { return table_file().name; }
+
+// Whether rounding to 16 bits saturates a tap of the design (1.0 or more).
+EXPORT(rounding_saturates) bool rounding_saturates_now()
+{
+    const bool rounds = target == Target::Q15_ROUNDED || target == Target::Q15_OPTIMIZED;
+    return ready && rounds && rounding_saturates(arrays, design.number_of_coefficients);
 }
 
 // The gain in dB at RESPONSE_POINTS frequencies evenly from 0 to half the
@@ -411,14 +525,34 @@ EXPORT(delay_samples) double delay_samples() { return facts.delay_samples; }
 EXPORT(input_shift) int input_shift() { return facts.input_shift; }
 EXPORT(table_fits) bool table_fits() { return facts.fits; }
 
-// The drop-in file for the chosen target, and its name; empty while the
-// block size is refused or a tap is no 16-bit value.
+// The drop-in file for the chosen table and its header, and their names;
+// empty while the name is refused or a tap is no 16-bit value, and the
+// header while the block size is refused too.
 EXPORT(cmsis_text) const char* cmsis_text() { return ready ? cmsis_text_buffer : ""; }
 EXPORT(cmsis_text_length) int cmsis_text_length() { return ready ? static_cast<int>(cmsis_text_length_now) : 0; }
-EXPORT(cmsis_name) const char* cmsis_name() { return cmsis_file_name(target); }
+EXPORT(cmsis_name) const char* cmsis_name() { return cmsis_file_name_now; }
+EXPORT(cmsis_header) const char* cmsis_header() { return ready ? cmsis_header_buffer : ""; }
+EXPORT(cmsis_header_length) int cmsis_header_length()
+{
+    return ready ? static_cast<int>(cmsis_header_length_now) : 0;
+}
+EXPORT(cmsis_header_name) const char* cmsis_header_name_of() { return cmsis_header_name_now; }
 
-// What the vector (Helium) build of arm_fir_q15 needs of the block size, if
-// anything, in one line.
+// The filter's name, `length` bytes in field_chunk(): accepted when it is a
+// C identifier (is_filter_name), else refused with a message.
+EXPORT(set_filter_name) bool set_filter_name(int length)
+{
+    const std::size_t size = length < 0 ? 0 : static_cast<std::size_t>(length < FIELD_CHUNK ? length : FIELD_CHUNK);
+    filter_name_message[0] = '\0';
+    TextSpan message{filter_name_message, sizeof filter_name_message, 0};
+    filter_name_accepted = is_filter_name(chunk, size, message);
+    std::memcpy(filter_name, chunk, size);
+    filter_name[size] = '\0';
+    return filter_name_accepted;
+}
+EXPORT(filter_name_refusal) const char* filter_name_refusal() { return filter_name_message; }
+
+// What the vector (Helium) build needs of the calls, if anything, in one line.
 EXPORT(block_size_advice) const char* block_size_advice() { return ready ? block_advice : ""; }
 
 // The search for the shortest length whose table, as the target numbered
@@ -449,13 +583,20 @@ EXPORT(search_start) bool search_start(int target_index)
     return true;
 }
 
-// Goes on for at most `lengths` lengths; true once the result is final.
-EXPORT(search_continue) bool search_continue(int lengths)
+// Goes on for at most `steps` steps (length_search.h); true once the result is final.
+EXPORT(search_continue) bool search_continue(int steps)
 {
-    return !search_started || continue_length_search(search_state, lengths, search_arrays, search_scratch);
+    return !search_started || continue_length_search(search_state, steps, search_arrays, search_scratch);
 }
 
-EXPORT(search_progress) int search_progress() { return search_state.next_count; }
+// The length the search is at, and whether the optimizer is at work there.
+EXPORT(search_progress) int search_progress() { return search_length_now(search_state); }
+EXPORT(search_optimizing) bool search_optimizing_now() { return search_optimizing(search_state); }
+// For the optimized table: the rounded table's answer, and the lengths the
+// optimizer tried (length_search.h).
+EXPORT(search_rounded_shortest) int search_rounded_shortest() { return search_state.result.rounded_shortest; }
+EXPORT(search_lowest_tried) int search_lowest_tried() { return search_state.result.lowest_tried; }
+EXPORT(search_optimized) int search_optimized() { return search_state.result.optimized; }
 EXPORT(search_shortest) int search_shortest() { return search_state.result.shortest; }
 EXPORT(search_shortest_attenuation) double search_shortest_attenuation() { return search_state.result.shortest_attenuation; }
 EXPORT(search_best) int search_best() { return search_state.result.best; }

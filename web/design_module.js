@@ -10,6 +10,8 @@ const FIELD_STATES = ["accepted", "refused", "blank", "waiting", "unasked"];
 // by the module's name for the target.
 const TABLE_WORDS = {
   q15: { numbers: "16-bit integers", rounding: "truncating the taps to 16 bits" },
+  "q15-rounded": { numbers: "rounded 16-bit integers", rounding: "rounding the taps to 16 bits" },
+  "q15-optimized": { numbers: "optimized 16-bit integers", rounding: "16-bit integers, even optimized," },
   q31: { numbers: "32-bit integers", rounding: "rounding the taps to 32 bits" },
   f32: { numbers: "floats", rounding: "rounding the taps to floats" },
 };
@@ -37,11 +39,12 @@ async function loadDesignModule() {
     fields.push({ id: cString(exports.field_element(field)), linkName: cString(exports.field_link_name(field)) });
   }
 
-  // The firmware targets in the module's order, by their names in the link.
+  // The tables in the module's order, by their names in the link, each with
+  // the type of the library's filter it is for ("q15", "q31", "f32").
   const targets = [];
   for (let target = 0; target < exports.target_count(); target++) {
     const name = cString(exports.target_name(target));
-    targets.push({ name, ...TABLE_WORDS[name] });
+    targets.push({ name, type: name.slice(0, 3), ...TABLE_WORDS[name] });
   }
 
   return {
@@ -76,6 +79,16 @@ async function loadDesignModule() {
     fieldState: (field) => FIELD_STATES[exports.field_state(field)],
     fieldMessage: (field) => cString(exports.field_message(field)),
     coefficientText: () => decoder.decode(bytesAt(exports.coefficient_text(), exports.coefficient_text_length())),
+    coefficientFileName: () => cString(exports.coefficient_file_name()),
+    roundingSaturates: () => exports.rounding_saturates() !== 0,
+    // The drop-in files' filter name: true when it is a C identifier; else
+    // the refusal says what is accepted.
+    setFilterName(name) {
+      const encoded = encoder.encode(name).subarray(0, exports.field_chunk_size());
+      bytesAt(exports.field_chunk(), encoded.length).set(encoded);
+      return exports.set_filter_name(encoded.length) !== 0;
+    },
+    filterNameRefusal: () => cString(exports.filter_name_refusal()),
     // The gain in dB at evenly spaced frequencies from 0 to half the sample rate.
     responseDb: () => new Float64Array(exports.memory.buffer, exports.response_db(), exports.response_points()),
     sampleRate: () => exports.sample_rate(),
@@ -108,12 +121,17 @@ async function loadDesignModule() {
     searchStart: (name) => exports.search_start(targets.findIndex((target) => target.name === name)) !== 0,
     searchContinue: (lengths) => exports.search_continue(lengths) !== 0,
     searchProgress: () => exports.search_progress(),
+    searchOptimizing: () => exports.search_optimizing() !== 0,
     searchResult: () => ({
       shortest: exports.search_shortest(), shortestAttenuation: exports.search_shortest_attenuation(),
       best: exports.search_best(), bestAttenuation: exports.search_best_attenuation(),
+      roundedShortest: exports.search_rounded_shortest(), lowestTried: exports.search_lowest_tried(),
+      optimized: exports.search_optimized(),
     }),
     cmsisText: () => decoder.decode(bytesAt(exports.cmsis_text(), exports.cmsis_text_length())),
     cmsisName: () => cString(exports.cmsis_name()),
+    cmsisHeader: () => decoder.decode(bytesAt(exports.cmsis_header(), exports.cmsis_header_length())),
+    cmsisHeaderName: () => cString(exports.cmsis_header_name()),
     blockSizeAdvice: () => cString(exports.block_size_advice()),
     bands: () => {
       const stops = [];

@@ -9,6 +9,10 @@ function readForm(module) {
   module.fields.forEach(({ id }, field) => module.setField(field, document.getElementById(id).value));
   module.setFilterType(document.querySelector("input[name=filter-type]:checked").value);
   module.setTarget(document.getElementById("target").value);
+  const name = document.getElementById("filter-name");
+  const named = module.setFilterName(name.value);
+  name.setAttribute("aria-invalid", named ? "false" : "true");
+  document.getElementById("filter-name-refusal").textContent = named ? "" : module.filterNameRefusal();
 }
 
 // The chosen target, with the words for what its table holds.
@@ -44,7 +48,8 @@ function refusalsShown(module) {
   const refusals = module.fields.map((unused, field) => module.fieldState(field) === "refused" ? module.fieldMessage(field) : null)
     .filter((message) => message !== null);
   const typeRefusal = document.getElementById("filter-type-refusal").textContent;
-  return typeRefusal ? [typeRefusal, ...refusals] : refusals;
+  const nameRefusal = document.getElementById("filter-name-refusal").textContent;
+  return [typeRefusal, ...refusals, nameRefusal].filter((message) => message !== "");
 }
 
 // L, H and B choose the filter type, as at the console's menu, while the

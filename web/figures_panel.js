@@ -27,15 +27,39 @@ function missingStopSides(missing) {
   return sides.length ? `the transition band reaches ${sides.join(" and ")}` : "";
 }
 
+// The achieved attenuation as last shown, how far short of the request it
+// falls, if it does, and what reaches the request: the length search's
+// words, once it has found them.
+const shortfall = { achieved: "", short: "", reach: "" };
+
+function showAchieved() {
+  document.getElementById("achieved-attenuation").textContent = shortfall.achieved
+    + (shortfall.short ? `: ${shortfall.short}; ${shortfall.reach}` : "");
+}
+
+// Says what reaches the attenuation asked, where the table falls short.
+function showWhatReaches(words) {
+  shortfall.reach = words;
+  showAchieved();
+}
+
 function showFigures(figures, bands, attenuation, design, target) {
   const text = (id, value) => { document.getElementById(id).textContent = value; };
   const allZero = figures.tapsAtZero === design.count;
   const missing = missingStopSides(figures.missingStops);
-  text("achieved-attenuation", allZero ? "none: all taps are 0, so the filter passes nothing"
-    : !Number.isNaN(figures.achievedAttenuation)
-      ? `${figures.achievedAttenuation.toFixed(1)} dB` + (missing ? ` (the other side has no stop band: ${missing})` : "")
+  const achieved = figures.achievedAttenuation;
+  shortfall.achieved = allZero ? "none: all taps are 0, so the filter passes nothing"
+    : !Number.isNaN(achieved)
+      ? `${achieved.toFixed(1)} dB` + (missing ? ` (the other side has no stop band: ${missing})` : "")
     : attenuation < 8 ? "no stop band: below 8 dB Kaiser's transition width has none"
-    : `no stop band: ${missing}`);
+    : `no stop band: ${missing}`;
+  // Shown to a tenth of a dB: short by at least that much.
+  const short = attenuation - Number(achieved.toFixed(1));
+  shortfall.short = !allZero && !Number.isNaN(achieved) && short > 0
+    ? `${short.toFixed(1)} dB short of the ${attenuation} dB asked` : "";
+  shortfall.reach = design.widthTyped ? "searching for a length that reaches it\u2026"
+    : "type a transition width below to find the length that reaches it";
+  showAchieved();
   text("pass-band-gain", allZero ? "none: all taps are 0"
     : Number.isNaN(figures.passLowest) ? "no pass band outside the transition band"
     : `${signedDb(figures.passLowest)} to ${signedDb(figures.passHighest)} dB`);
@@ -46,6 +70,9 @@ function showFigures(figures, bands, attenuation, design, target) {
   text("taps-at-zero", `${figures.tapsAtZero} of ${design.count}: ${figures.tapsZeroByDesign} where the design `
     + `puts a zero, ${truncated} ${target.name === "q15" ? "truncated" : "rounded"} to 0`);
   const notes = [];
+  if (design.saturates) {
+    notes.push("A tap of 1.0 or more does not fit 16 bits: rounding saturates it to 32767.");
+  }
   if (design.count % 2 === 0 && (design.key === "H" || (design.key === "B" && design.reachesHalfRate))) {
     notes.push("An even number of taps forces zero gain at half the sample rate, so the pass band falls "
       + "away there: an odd number of taps avoids it.");

@@ -26,7 +26,9 @@ const ACCUMULATOR_FACTS = {
         + "full-scale input, and wraps around: use arm_fir_q15 or scale the input down"
       : "a 32-bit accumulator (arm_fir_fast_q15) cannot overflow"),
   q31: () => "64 bits in 2.62 format, one guard bit: a sum past \u00b12 wraps around, and so does an output "
-    + "past full scale; arm_fir_fast_q31 sums products cut to 2.30 in 32 bits, the same range with less precision",
+    + "past full scale; the vector (Helium) build sums in 72 bits and rounds every 4 taps, so an output may "
+    + "differ from that arithmetic by 1 LSB; arm_fir_fast_q31 sums products cut to 2.30 in 32 bits, the same "
+    + "range with less precision",
   f32: () => "single-precision sums: no overflow, rounding in each multiply-accumulate",
 };
 
@@ -40,29 +42,35 @@ function showFixedPointFacts(facts, sampleRate, target) {
   const db = (gain) => gain === 0 ? "\u2212\u221e dB"
     : `${(20 * Math.log10(Math.abs(gain))).toFixed(2).replace(/^-(0\.0+)$/, "$1")} dB`;
   text("worst-case-gain", `${facts.worstCaseGain.toFixed(4)} (the sum of the taps' magnitudes, as fractions)`);
-  text("full-scale", OUTPUT_FACTS[target.name](facts));
-  text("accumulator-bits", ACCUMULATOR_FACTS[target.name](facts));
+  text("full-scale", OUTPUT_FACTS[target.type](facts));
+  text("accumulator-bits", ACCUMULATOR_FACTS[target.type](facts));
   text("gain-at-zero", `${facts.gainAtZero.toFixed(5)} (${db(facts.gainAtZero)})`);
   text("gain-at-half-rate", `${facts.gainAtHalfRate.toFixed(5)} (${db(facts.gainAtHalfRate)})`);
   text("delay", `${facts.delaySamples} sample${facts.delaySamples === 1 ? "" : "s"}, ${(1000 * facts.delaySamples / sampleRate).toPrecision(4)} ms`);
 }
 
-// The drop-in file, or why there is none, under its name, and what the
-// vector build needs of the block size.
-function showCmsisText(text, facts, target, name, advice) {
-  showTextInBlocks(document.getElementById("cmsis-text"), text !== "" ? text
-    : facts && !facts.fits ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array."
-    : "");
-  document.getElementById("cmsis-heading").textContent = `${name}, for CMSIS-DSP's arm_fir_${target.name}`;
-  document.getElementById("cmsis-text").setAttribute("aria-label", name);
-  const download = document.getElementById("download-cmsis");
-  download.textContent = `Download ${name}`;
-  download.dataset.name = name;
-  download.disabled = text === "";
+// The drop-in file and its header, or why there are none, under their
+// names, and what the vector build needs of the calls.
+function showCmsisText(files, facts, target, advice) {
+  const why = facts && !facts.fits ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array." : "";
+  const show = (id, download, text, name) => {
+    showTextInBlocks(document.getElementById(id), text !== "" ? text : why);
+    document.getElementById(id).setAttribute("aria-label", name);
+    const button = document.getElementById(download);
+    button.textContent = `Download ${name}`;
+    button.dataset.name = name;
+    button.disabled = text === "";
+  };
+  show("cmsis-text", "download-cmsis", files.text, files.name);
+  show("cmsis-header", "download-cmsis-header", files.header, files.headerName);
+  document.getElementById("cmsis-heading").textContent =
+    `${files.name} and ${files.headerName}, for CMSIS-DSP's arm_fir_${target.type}`;
   document.getElementById("block-size-advice").textContent = advice;
 }
 
-function downloadCmsisFile() {
-  const download = document.getElementById("download-cmsis");
-  downloadText(document.getElementById("cmsis-text").textContent, download.dataset.name);
+// Downloads the drop-in file or its header, as the button names it.
+function downloadCmsisFile(event) {
+  const button = event.currentTarget;
+  const text = button.id === "download-cmsis" ? "cmsis-text" : "cmsis-header";
+  downloadText(document.getElementById(text).textContent, button.dataset.name);
 }

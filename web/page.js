@@ -22,6 +22,9 @@ const STATUS_PAUSE = 700;
   const stepPlot = createTimePlot(document.getElementById("step-plot"), "step response");
   let statusTimer = 0;
   let laterTimer = 0;
+  // The edit the status line is to speak for: once typing has paused and
+  // the search for its length has ended, it speaks once.
+  let edit = null;
   // A link with a value that could not be read stays in the address as it
   // came, until an answer changes.
   let linkHeld = false;
@@ -30,14 +33,20 @@ const STATUS_PAUSE = 700;
     document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
       : designed ? `Designed: ${describePlot(figures, module.sampleRate(), chosenTarget(module))}` : "";
   };
+  const speakOnceSettled = (settledEdit) => {
+    if (settledEdit === edit && settledEdit.paused && settledEdit.searched) {
+      speak(settledEdit.designed, settledEdit.figures);
+    }
+  };
   const update = () => {
     readForm(module);
     const designed = module.update();
     showFieldStates(module);
     const figures = module.figures();
+    const thisEdit = edit = { designed, figures, paused: false, searched: false };
     showKaiserEstimate(figures.kaiserEstimate, module.fieldState(module.fieldIndex("attenuation")) === "accepted",
                        module.maxCoefficients);
-    showCoefficientText(designed ? module.coefficientText() : "");
+    showCoefficientText(designed ? module.coefficientText() : "", module.coefficientFileName());
     document.getElementById("response").classList.toggle("stale", !designed);
     if (designed) {
       const attenuation = Number(document.getElementById("attenuation").value);
@@ -45,7 +54,8 @@ const STATUS_PAUSE = 700;
       plot.show(module.responseDb(), module.sampleRate(), module.bands(), attenuation, key);
       const value = (id) => Number(document.getElementById(id).value);
       showFigures(figures, module.bands(), attenuation, {
-        count: value("coefficient-count"), key,
+        count: value("coefficient-count"), key, saturates: module.roundingSaturates(),
+        widthTyped: module.fieldState(module.fieldIndex("transition-width")) === "accepted",
         swapped: key === "B" && value("lower-cutoff") > value("upper-cutoff"),
         reachesHalfRate: key === "B" && Math.max(value("lower-cutoff"), value("upper-cutoff")) === Math.floor(module.sampleRate() / 2),
       }, chosenTarget(module));
@@ -56,8 +66,10 @@ const STATUS_PAUSE = 700;
     // response and the file are drawn.
     clearTimeout(laterTimer);
     laterTimer = setTimeout(() => {
-      showCmsisText(designed ? module.cmsisText() : "", designed ? module.fixedPointFacts() : null,
-                    chosenTarget(module), module.cmsisName(), designed ? module.blockSizeAdvice() : "");
+      showCmsisText({ text: designed ? module.cmsisText() : "", name: module.cmsisName(),
+                      header: designed ? module.cmsisHeader() : "", headerName: module.cmsisHeaderName() },
+                    designed ? module.fixedPointFacts() : null, chosenTarget(module),
+                    designed ? module.blockSizeAdvice() : "");
       if (designed) {
         showFixedPointFacts(module.fixedPointFacts(), module.sampleRate(), chosenTarget(module));
         const responses = module.timeResponses();
@@ -65,10 +77,16 @@ const STATUS_PAUSE = 700;
         stepPlot.show(responses.step, chosenTarget(module).numbers);
       }
       if (!linkHeld) keepDesignInLink(module);
-      searchShortestLength(module);
+      searchShortestLength(module, () => {
+        thisEdit.searched = true;
+        speakOnceSettled(thisEdit);
+      });
     }, 0);
     clearTimeout(statusTimer);
-    statusTimer = setTimeout(() => speak(designed, figures), STATUS_PAUSE);
+    statusTimer = setTimeout(() => {
+      thisEdit.paused = true;
+      speakOnceSettled(thisEdit);
+    }, STATUS_PAUSE);
   };
   const changed = () => {
     linkHeld = false;
@@ -91,6 +109,8 @@ const STATUS_PAUSE = 700;
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
   document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
   document.getElementById("download-cmsis").addEventListener("click", downloadCmsisFile);
+  document.getElementById("download-cmsis-header").addEventListener("click", downloadCmsisFile);
+  document.getElementById("filter-name").addEventListener("input", changed);
   document.getElementById("use-shortest").addEventListener("click", () => useShortestLength(changed));
   document.getElementById("copy-link").addEventListener("click", copyDesignLink);
   document.getElementById("block-size").addEventListener("input", changed);

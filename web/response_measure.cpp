@@ -189,6 +189,17 @@ BandGains measure_band_gains(const TapFractions& taps, int count, const DesignBa
                                              : exact_gain(taps, count, middle)};
 }
 
+double pass_band_deviation_db(const TapFractions& taps, int count, const DesignBands& bands,
+                              const ResponseScratch& scratch)
+{
+    if (bands.pass_low >= bands.pass_high) {
+        return std::fabs(to_db(exact_gain(taps, count, (bands.pass_low + bands.pass_high) / 2)));
+    }
+    const double least = least_gain(taps, count, scratch.gains, bands.pass_low, bands.pass_high);
+    const double greatest = greatest_gain(taps, count, scratch.gains, bands.pass_low, bands.pass_high);
+    return std::fmax(std::fabs(to_db(least)), std::fabs(to_db(greatest)));
+}
+
 BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                             int points_per_tap, SpectrumScratch& scratch)
 {

@@ -79,6 +79,13 @@ struct BandGains {
 BandGains measure_band_gains(const TapFractions& taps, int count, const DesignBands& bands,
                              ResponseScratch& scratch);
 
+// The pass band's largest distance from 0 dB, in dB: its least gain (bins
+// and edges) and its greatest (bins, edges and peaks between bins), from the
+// spectrum the last measure_band_gains of the same taps left in `scratch`;
+// at its middle where the band has no width.
+double pass_band_deviation_db(const TapFractions& taps, int count, const DesignBands& bands,
+                              const ResponseScratch& scratch);
+
 // Sampled cheaply at the bins of a spectrum of at least `points_per_tap`
 // times `count` points (1 to 16; each bin a bin of the full spectrum too):
 // the greatest stop-band gain found can only be below the measured one, the

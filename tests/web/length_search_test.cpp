@@ -13,6 +13,8 @@ namespace {
 
 DesignArrays arrays;
 ResponseScratch scratch;
+LengthSearchState state;
+TableOptimizer optimizer;
 
 struct Case {
     int rate;
@@ -43,9 +45,9 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
         {48000, 'B', 1000, 24000, 55, 800}, {16000, 'B', 2000, 2500, 35, 300}, {44100, 'B', 1000, 2000, 100, 500},
         {48000, 'l', 0, 20000, 60, 3000}, {8000, 'b', 500, 3500, 45, 250}, {48000, 'h', 1000, 0, 75, 700},
     };
-    for (int target_index = 0; target_index < TARGET_COUNT; ++target_index)
+    // Every table but the optimized one, whose search the next test checks.
+    for (const Target target : {Target::Q15, Target::Q15_ROUNDED, Target::Q31, Target::F32})
     for (const Case& c : cases) {
-        const Target target = static_cast<Target>(target_index);
         SCOPED_TRACE(std::string(target_name(target)) + ": " + std::string(1, c.key) + " " + std::to_string(c.lower)
                      + "-" + std::to_string(c.upper) + " at " + std::to_string(c.rate) + ", "
                      + std::to_string(c.attenuation) + " dB, width " + std::to_string(c.width_hz));
@@ -56,7 +58,7 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
         int shortest = 0, best = 0;
         double shortest_attenuation = 0, best_attenuation = -HUGE_VAL;
         for (int count = 2; count <= MAX_COEFFICIENTS && shortest == 0; ++count) {
-            const double reached = attenuation_for_length(design, type, width, target, count, arrays, scratch);
+            const double reached = attenuation_for_length(design, type, width, target, count, arrays, scratch, optimizer);
             if (reached >= c.attenuation) {
                 shortest = count;
                 shortest_attenuation = reached;
@@ -65,7 +67,7 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
                 best_attenuation = reached;
             }
         }
-        const LengthSearch search = shortest_length(design, type, width, target, arrays, scratch);
+        const LengthSearch search = shortest_length(design, type, width, target, arrays, scratch, state);
         EXPECT_EQ(search.shortest, shortest);
         if (shortest != 0) {
             EXPECT_EQ(search.shortest_attenuation, shortest_attenuation);
@@ -73,6 +75,46 @@ TEST(LengthSearch, EqualsMeasuringEveryLength)
             EXPECT_EQ(search.best, best);
             EXPECT_EQ(search.best_attenuation, best_attenuation);
         }
+    }
+}
+
+// Short designs, where the optimized table's search tries every length below
+// the rounded table's answer: it finds what optimizing every length finds.
+TEST(LengthSearch, OnTheOptimizedTableEqualsOptimizingEveryLength)
+{
+    const Case cases[] = {{48000, 'L', 0, 12000, 60, 3000}, {8000, 'H', 1000, 0, 40, 500}, {44100, 'B', 3000, 9000, 55, 2500}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(1, c.key) + " " + std::to_string(c.upper));
+        const FilterDesign design = answers(c);
+        const FilterType type = *filter_type_of_key(c.key);
+        const double width = static_cast<double>(c.width_hz) / c.rate;
+        const LengthSearch search = shortest_length(design, type, width, Target::Q15_OPTIMIZED, arrays, scratch, state);
+        ASSERT_EQ(search.lowest_tried, 2);
+        int count = 2;
+        double reached = -HUGE_VAL;
+        for (; count <= search.shortest; ++count) {
+            reached = attenuation_for_length(design, type, width, Target::Q15_OPTIMIZED, count, arrays, scratch, optimizer);
+            if (reached >= c.attenuation) break;
+        }
+        EXPECT_EQ(search.shortest, count);
+        EXPECT_EQ(search.shortest_attenuation, reached);
+        EXPECT_LT(search.shortest, search.rounded_shortest);  // the optimizer shortens these
+    }
+}
+
+// A stop band's worst lobe in the spectrum's cell beside its edge: the
+// answers a fine measurement of every length gives.
+TEST(LengthSearch, TheWorstLobeBesideABandEdgeCounts)
+{
+    const struct { Case c; Target target; int shortest; int best; } rows[] = {
+        {{96000, 'L', 0, 22103, 99, 320}, Target::Q31, 2002, 0}, {{24000, 'H', 5939, 0, 60, 52}, Target::F32, 1915, 0},
+        {{24000, 'L', 0, 8828, 109, 86}, Target::Q31, 0, 2049}};
+    for (const auto& row : rows) {
+        const double width = static_cast<double>(row.c.width_hz) / row.c.rate;
+        const LengthSearch search = shortest_length(answers(row.c), *filter_type_of_key(row.c.key), width, row.target,
+                                                    arrays, scratch, state);
+        EXPECT_EQ(search.shortest, row.shortest);
+        EXPECT_EQ(search.shortest == 0 ? search.best : 0, row.best);
     }
 }
 
@@ -92,7 +134,7 @@ TEST(LengthSearch, SearchesSideBySideKeepToTheirOwnState)
     }
     for (const LengthSearchState& state : states) {
         const LengthSearch alone = shortest_length(state.design, FilterType::BandPass, state.width, Target::Q15, arrays,
-                                                    scratch);
+                                                    scratch, ::state);
         EXPECT_EQ(state.result.best, alone.best);
         EXPECT_EQ(state.result.best_attenuation, alone.best_attenuation);
     }

@@ -66,13 +66,14 @@ def console_taps(answers):
 
 
 def reference_table(answers, target):
-    """The table a 32-bit target holds, from the reference design: taps x 2^31 rounded
-    (halves away from 0) and saturated, or rounded to float32."""
+    """The table a target holds, from the reference design: taps x 2^31 (or 2^15 for the rounded
+    16-bit table) rounded (halves away from 0) and saturated, or rounded to float32."""
     rate, key, *edges, attenuation, count = answers
     taps = reference_design.design_taps(int(rate), key.upper(), [int(e) for e in edges], int(attenuation), int(count))
     if target == "f32":
         return [float(t) for t in numpy.float32(taps)]
-    return [max(-2 ** 31, min(2 ** 31 - 1, int(math.copysign(math.floor(abs(h) * 2 ** 31 + 0.5), h)))) for h in taps]
+    unit = 2 ** 15 if target == "q15-rounded" else 2 ** 31
+    return [max(-unit, min(unit - 1, int(math.copysign(math.floor(abs(h) * unit + 0.5), h)))) for h in taps]
 
 
 def expected_filter_output(answers, target, samples):
@@ -397,60 +398,109 @@ class Page(unittest.TestCase):
             self.assertTrue(self.shown("delay").startswith(
                 "%g sample%s, %#.4g ms" % (delay, "" if delay == 1 else "s", 1000 * delay / rate)), (answers, self.shown("delay")))
 
+    def drop_in(self, answers, target, block, name, folder):
+        """Types a design, table, block size and filter name; writes its drop-in file and header into
+        folder, checks them, and returns the number of taps the filter gets."""
+        self.type_answers(answers)
+        self.choose_target(target)
+        self.retype(self.field("How many samples does a call to the filter take?"), block)
+        self.retype(self.field("Name"), name)
+        module = "window.designModule"
+        text, header = self.browser.execute_script("return [%s.cmsisText(), %s.cmsisHeader()]" % (module, module))
+        self.assertEqual((self.shown("cmsis-text"), self.shown("cmsis-header")), (text, header))
+        kind = target[:3]
+        for suffix, content in ((".c", text), (".h", header)):
+            with open(os.path.join(folder, name + "_" + kind + suffix), "w") as file:
+                file.write(content)
+        taps = int(re.search(r"#define %s_NUM_TAPS (\d+)" % name.upper(), header).group(1))
+        self.assertEqual(taps, max(4, -(-int(answers[-1]) // 2) * 2) if kind == "q15" else int(answers[-1]))
+        # The vector build's padding: zeros past the taps, to a multiple of 8 (q15) or 4; its block-size rules.
+        entries = re.findall(r"^    (\S+?),?$", text, re.M)
+        self.assertEqual((len(entries) % (8 if kind == "q15" else 4), len(set(entries[taps:]) - {"0", "0.0f"})), (0, 0))
+        size = int(block)
+        advised = (kind == "q15" and taps > 32 and size % 4 > 1) or (kind == "q31" and 29 <= taps <= 32 and size > 32
+                                                                        and size % 4 > 0)
+        advice = "use %d" % ((size + 3) // 4 * 4)
+        self.assertEqual(advice in header, advised, (answers, target, block))
+        self.assertEqual(advice in self.shown("block-size-advice"), advised)
+        self.assertEqual("past the input block" in header, kind == "f32" and taps <= 4)
+        return taps
+
+    def test_the_rounded_table_rounds_the_reference_taps(self):
+        self.addCleanup(self.choose_target, "q15")
+        self.choose_target("q15-rounded")
+        # A high pass from 0 Hz passes everything: its centre tap of 1.0 saturates.
+        for answers in (["8000", "L", "1000", "40", "3"], ["44100", "B", "300", "3400", "70", "256"],
+                        ["48000", "L", "12000", "60", "2049"], ["48000", "H", "0", "60", "101"]):
+            self.type_answers(answers)
+            expected = reference_table(answers, "q15-rounded")
+            self.assertEqual([int(x) for x in re.findall(r"^ +(-?\d+)", self.shown("coefficient-text"), re.M)], expected)
+            self.assertEqual("saturates it to 32767" in self.shown("design-notes"), answers[2] == "0")
+        self.assertTrue(self.shown("coefficient-text").startswith("/* The design's taps times 32768, rounded"))
+        self.assertEqual(self.shown("download"), "Download filter_coefficients_rounded.c")
+
     def test_the_drop_in_file_filters_as_the_example_filter(self):
         stand_in = os.path.join(os.path.dirname(os.path.abspath(__file__)), "cmsis_stand_in")
         example = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples", "fixed_point_filter.c")
+        stand_ins = [os.path.join(stand_in, name) for name in ("arm_fir_q15.c", "arm_fir_32.c", "run_blocks.c")]
+        strict = ["cc", "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "-ffp-contract=off", "-I.", "-I", stand_in]
         chance = random.Random(20)
         full = {"q15": 32768, "q31": 2 ** 31, "f32": 1}
         self.addCleanup(self.choose_target, "q15")
-        for answers, block, target in (
-                (["48000", "L", "12000", "60", "101"], "32", "q15"), (["44100", "B", "3000", "6000", "80", "64"], "7", "q15"),
-                (["8000", "H", "1000", "40", "2"], "32", "q15"), (["8000", "L", "1000", "40", "3"], "1", "q15"),
-                (["48000", "L", "12000", "60", "101"], "7", "q31"), (["8000", "H", "1000", "40", "2"], "1", "q31"),
-                (["44100", "B", "3000", "6000", "80", "2049"], "32", "q31"), (["8000", "L", "1000", "40", "3"], "32", "f32"),
-                (["44100", "B", "3000", "6000", "80", "64"], "7", "f32"), (["48000", "H", "12000", "90", "2049"], "1", "f32")):
-            scale = full[target]
-            samples = [scale - (target != "f32"), 0, 0, -scale] + [chance.choice([-scale, scale - 1, chance.uniform(-scale, scale)])
-                                                                   for _ in range(300)]
-            samples = list(numpy.float32(samples)) if target == "f32" else [int(x) for x in samples]
-            self.type_answers(answers)
-            self.choose_target(target)
-            self.retype(self.field("How many samples does a call to the filter take?"), block)
-            drop_in = self.browser.execute_script("return window.designModule.cmsisText()")
-            self.assertEqual(self.shown("cmsis-text"), drop_in)
-            taps = re.search(r"#define FIR_NUM_TAPS (\d+)", drop_in).group(1)
-            self.assertEqual(int(taps), max(4, -(-int(answers[-1]) // 2) * 2) if target == "q15" else int(answers[-1]))
-            # The vector build's padding: zeros past the taps, to a multiple of 8 (q15) or 4; q15's block-size rule.
-            entries = re.findall(r"^    (\S+?),?$", drop_in, re.M)
-            self.assertEqual((len(entries) % (8 if target == "q15" else 4), len(set(entries[int(taps):]) - {"0", "0.0f"})),
-                             (0, 0))
-            advice = "use %d, a multiple of 4" % ((int(block) + 3) // 4 * 4)
-            self.assertEqual(advice in drop_in, target == "q15" and int(taps) > 32 and int(block) % 4 > 1, answers)
-            self.assertEqual(advice in self.shown("block-size-advice"), advice in drop_in, answers)
+        self.addCleanup(self.retype, self.field("Name"), "fir")
+        run = lambda folder, program, samples: subprocess.run(  # noqa: E731
+            [os.path.join(folder, program)], input="".join(("%.17g\n" % x) for x in samples), capture_output=True,
+            text=True, check=True).stdout
+        for answers, block, target, name in (
+                (["48000", "L", "12000", "60", "101"], "32", "q15", "fir"),
+                (["44100", "B", "3000", "6000", "80", "64"], "7", "q15", "band"),
+                (["8000", "H", "1000", "40", "2"], "32", "q15", "fir"), (["8000", "L", "1000", "40", "3"], "1", "q15", "fir"),
+                (["48000", "L", "12000", "60", "101"], "32", "q15-optimized", "fir"),
+                (["48000", "L", "12000", "60", "101"], "7", "q31", "fir"), (["8000", "H", "1000", "40", "2"], "1", "q31", "fir"),
+                (["44100", "B", "3000", "6000", "80", "2049"], "32", "q31", "fir"),
+                (["48000", "H", "9000", "70", "31"], "33", "q31", "fir"), (["48000", "H", "9000", "70", "31"], "32", "q31", "fir"),
+                (["8000", "L", "1000", "40", "3"], "32", "f32", "fir"), (["8000", "L", "1000", "40", "33"], "32", "f32", "fir"),
+                (["44100", "B", "3000", "6000", "80", "64"], "7", "f32", "fir"),
+                (["48000", "H", "12000", "90", "2049"], "1", "f32", "fir")):
+            kind = target[:3]
+            scale = full[kind]
+            samples = [scale - (kind != "f32"), 0, 0, -scale] + [chance.choice([-scale, scale - 1, chance.uniform(-scale, scale)])
+                                                                 for _ in range(300)]
+            samples = list(numpy.float32(samples)) if kind == "f32" else [int(x) for x in samples]
             with tempfile.TemporaryDirectory() as folder:
-                name = "filter_coefficients_%s.c" % target
-                for file_name, text in ((name, drop_in), ("filter_coefficients.c", console(answers)[0])):
-                    with open(os.path.join(folder, file_name), "w") as file:
-                        file.write(text)
-                strict = ["cc", "-std=c99", "-Wall", "-Wextra", "-pedantic", "-Werror", "-ffp-contract=off"]
-                subprocess.run(strict + ["-I", stand_in, "-c", name], cwd=folder, check=True)
-                runs = {}
-                for program, sources, flags in (
-                        ("drop_in", [name, os.path.join(stand_in, "arm_fir_q15.c"), os.path.join(stand_in, "arm_fir_32.c"),
-                                     os.path.join(stand_in, "run_blocks.c")],
-                         ["-fsanitize=address", "-I", stand_in, "-DFIR_NUM_TAPS=" + taps, "-DFIR_BLOCK_SIZE=" + block,
-                          "-DTARGET_" + target.upper()]),
-                        ("example", [example, "filter_coefficients.c"], []))[:2 if target == "q15" else 1]:
-                    subprocess.run(strict[:3] + strict[-2:] + ["-o", program] + flags + sources, cwd=folder, check=True)
-                    runs[program] = subprocess.run([os.path.join(folder, program)], input="".join(
-                        ("%.17g\n" if target == "f32" else "%d\n") % x for x in samples), capture_output=True, text=True, check=True).stdout
-                if target == "q15":
-                    self.assertEqual(runs["drop_in"], runs["example"], answers)
+                self.drop_in(answers, target, block, name, folder)
+                file_name = "%s_%s" % (name, kind)
+                subprocess.run(strict + ["-c", file_name + ".c"], cwd=folder, check=True)
+                subprocess.run(strict[:3] + strict[-4:] + ["-fsanitize=address", "-o", "drop_in", "-DHEADER=\"%s.h\"" % file_name,
+                                "-DNAME=" + name, "-DUPPER=" + name.upper(), "-DTARGET_" + kind.upper(), file_name + ".c"]
+                               + stand_ins, cwd=folder, check=True)
+                output = run(folder, "drop_in", samples)
+                if kind == "q15":  # the example filter with the table's integers in the console's format
+                    with open(os.path.join(folder, "filter_coefficients.c"), "w") as file:
+                        file.write(self.shown("coefficient-text"))
+                    subprocess.run(strict[:3] + ["-o", "example", example, "filter_coefficients.c"], cwd=folder, check=True)
+                    self.assertEqual(output, run(folder, "example", samples), answers)
                 else:
-                    self.assertEqual(runs["drop_in"].split(), expected_filter_output(answers, target, samples), answers)
+                    self.assertEqual(output.split(), expected_filter_output(answers, target, samples), answers)
+        # Two filters in one program, the one compiled as C++: their names keep them apart.
+        with tempfile.TemporaryDirectory() as folder:
+            low, high = ["48000", "L", "12000", "60", "31"], ["48000", "H", "12000", "60", "33"]
+            self.drop_in(low, "q15", "32", "low_pass", folder)
+            self.drop_in(high, "q31", "32", "high_pass", folder)
+            subprocess.run(["c++", "-x", "c++", "-Wall", "-Werror", "-I", stand_in, "-c", "high_pass_q31.c"], cwd=folder, check=True)
+            subprocess.run(strict + ["-o", "both", "-DSECOND", "low_pass_q15.c", "high_pass_q31.o"] + stand_ins, cwd=folder, check=True)
+            samples = [chance.randint(-32768, 32767) for _ in range(100)]
+            pairs = [line.split() for line in run(folder, "both", samples).splitlines()]
+            self.assertEqual([int(high) for _, high in pairs], [int(x) for x in expected_filter_output(high, "q31", samples)])
+            with open(os.path.join(folder, "filter_coefficients.c"), "w") as file:
+                file.write(console(low)[0])
+            subprocess.run(strict[:3] + ["-o", "example", example, "filter_coefficients.c"], cwd=folder, check=True)
+            self.assertEqual([low for low, _ in pairs], run(folder, "example", samples).split())
 
     def test_a_link_holds_the_design_refusals_too(self):
         for answers, target in ((["44100", "B", "300", "3400", "80", "511"], "q31"),
+                                (["48000", "L", "12000", "60", "101"], "q15-rounded"),
+                                (["48000", "L", "12000", "60", "101"], "q15-optimized"),
                                 (["48000", "L", "12000", "60 dB", "101"], "q15")):
             entries = self.browser.execute_script("return history.length")
             self.type_answers(answers)
@@ -486,9 +536,13 @@ class Page(unittest.TestCase):
         wait()
         self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
         self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
-        WebDriverWait(self.browser, 20).until(lambda b: "(f32)" in self.shown("other-targets"))
+        WebDriverWait(self.browser, 60).until(lambda b: "(q15-optimized)" in self.shown("other-targets"))
         self.assertEqual(re.findall(r"\((q31|f32)\) reach it at (\d+) taps", self.shown("other-targets")),
-                         [("q31", "418"), ("f32", "418")])
+                         [("f32", "418"), ("q31", "418")])
+        # Floats reach it: the 16 bits set the floor. The figures say how far short the table falls, and what reaches it.
+        self.assertIn("a floor that truncating the taps to 16 bits sets", self.shown("shortest-length"))
+        self.assertRegex(self.shown("achieved-attenuation"), r"^[\d.]+ dB: [\d.]+ dB short of the 80 dB asked; .*the "
+                         r"floats reach it at 418 taps")
         self.choose_target("f32")  # and the search for that table says the same
         wait()
         self.assertTrue(self.shown("shortest-length").startswith("418 taps: their floats reach"))
@@ -501,6 +555,14 @@ class Page(unittest.TestCase):
                         self.shown("shortest-length"))
         self.browser.find_element(By.ID, "use-shortest").click()
         self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])
+        # The optimized integers: fewer taps than the rounded ones, every shorter length tried.
+        self.addCleanup(self.choose_target, "q15")
+        self.choose_target("q15-optimized")
+        self.type_answers(["44100", "H", "8000", "65", "101"])
+        self.retype(width, "1200")
+        wait()
+        self.assertRegex(self.shown("shortest-length"), r"^147 taps: their optimized 16-bit integers reach 65\.\d\d dB, "
+                         r"and no fewer reach 65 dB$")
         self.retype(width, "")
 
     def test_the_labels_are_in_the_page_itself(self):

@@ -1,45 +1,72 @@
-/* Runs the drop-in file's filter as firmware would: init once, then
- * FIR_BLOCK_SIZE samples a call (the last call takes what is left). Reads
- * one sample a line and writes one output a line, as
+/* Runs a drop-in file's filter as firmware would: init once, then blocks of
+ * the header's block size (the last call takes what is left). Reads one
+ * sample a line and writes one output a line, as
  * examples/fixed_point_filter.c does for 16 bits. Build with the drop-in
- * file, which defines the table and the state, -DFIR_NUM_TAPS and
- * -DFIR_BLOCK_SIZE as it defines them, and -DTARGET_Q31 or -DTARGET_F32 for
- * those targets' files. */
+ * file, -DHEADER='"<name>_<type>.h"', -DNAME=<name> -DUPPER=<NAME>, and
+ * -DTARGET_Q31 or -DTARGET_F32 for those types' files. With -DSECOND and
+ * the files low_pass_q15.c and high_pass_q31.c, runs those two side by side
+ * instead, a sample at a time, and writes both outputs on each line. */
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "arm_math.h"
+#define PASTE(a, b) a##b
+#define JOIN(a, b) PASTE(a, b)
+
+#if defined(SECOND)
+#include "low_pass_q15.h"
+#include "high_pass_q31.h"
+
+int main(void)
+{
+    arm_fir_instance_q15 low;
+    arm_fir_instance_q31 high;
+    if (arm_fir_init_q15(&low, LOW_PASS_NUM_TAPS, low_pass_coefficients_q15, low_pass_state_q15, 1) != ARM_MATH_SUCCESS) {
+        return 1;
+    }
+    arm_fir_init_q31(&high, HIGH_PASS_NUM_TAPS, high_pass_coefficients_q31, high_pass_state_q31, 1);
+    for (double sample = 0; scanf("%lf", &sample) == 1;) {
+        const q15_t low_in = (q15_t)sample;
+        const q31_t high_in = (q31_t)sample;
+        q15_t low_out;
+        q31_t high_out;
+        arm_fir_q15(&low, &low_in, &low_out, 1);
+        arm_fir_q31(&high, &high_in, &high_out, 1);
+        printf("%d %ld\n", low_out, (long)high_out);
+    }
+    return 0;
+}
+#else
+#include HEADER
 
 #if defined(TARGET_F32)
 typedef float32_t sample_t;
-#define FILTER(name) name##f32
+#define FILTER(name) JOIN(name, f32)
 #define SHOW(value) printf("%.9g\n", (double)(value))
 #define REFUSED(init) ((init), 0)
 #elif defined(TARGET_Q31)
 typedef q31_t sample_t;
-#define FILTER(name) name##q31
+#define FILTER(name) JOIN(name, q31)
 #define SHOW(value) printf("%ld\n", (long)(value))
 #define REFUSED(init) ((init), 0)
 #else
 typedef q15_t sample_t;
-#define FILTER(name) name##q15
+#define FILTER(name) JOIN(name, q15)
 #define SHOW(value) printf("%d\n", (value))
 #define REFUSED(init) ((init) != ARM_MATH_SUCCESS)
 #endif
-
-extern const sample_t FILTER(fir_coefficients_)[];
-extern sample_t FILTER(fir_state_)[];
+#define BLOCK_SIZE JOIN(UPPER, _BLOCK_SIZE)
 
 int main(void)
 {
     FILTER(arm_fir_instance_) fir;
-    if (REFUSED(FILTER(arm_fir_init_)(&fir, FIR_NUM_TAPS, FILTER(fir_coefficients_), FILTER(fir_state_),
-                                      FIR_BLOCK_SIZE))) {
+    if (REFUSED(FILTER(arm_fir_init_)(&fir, JOIN(UPPER, _NUM_TAPS), FILTER(JOIN(NAME, _coefficients_)),
+                                      FILTER(JOIN(NAME, _state_)), BLOCK_SIZE))) {
         fputs("arm_fir_init_q15 refused the table\n", stderr);
         return 1;
     }
-    sample_t input[FIR_BLOCK_SIZE];
-    sample_t output[FIR_BLOCK_SIZE];
+    /* Room for the 3 samples past the block that the vector arm_fir_f32 reads with 2 to 4 taps. */
+    sample_t input[BLOCK_SIZE + 3] = {0};
+    sample_t output[BLOCK_SIZE];
     uint32_t count = 0;
     double sample = 0;
     for (int more = 1; more;) {
@@ -47,7 +74,7 @@ int main(void)
         if (more) {
             input[count++] = (sample_t)sample;
         }
-        if (count == FIR_BLOCK_SIZE || (!more && count > 0)) {
+        if (count == BLOCK_SIZE || (!more && count > 0)) {
             FILTER(arm_fir_)(&fir, input, output, count);
             for (uint32_t i = 0; i < count; ++i) {
                 SHOW(output[i]);
@@ -57,3 +84,4 @@ int main(void)
     }
     return 0;
 }
+#endif
