@@ -9,9 +9,11 @@ namespace {
 
 const double TWO_PI = 2 * std::acos(-1.0);
 
-// Grid points for every 1 / count of frequency: a side lobe is about that
-// wide, and its top then lies within 0.2 dB of a point.
-constexpr int POINTS_PER_LOBE = 16;
+// Grid points for every 1 / count of frequency in the stop bands (a side
+// lobe is about that wide, and its top then lies within 0.7 dB of a point)
+// and in the pass band, whose ripple is held to hundredths of a dB.
+constexpr int STOP_POINTS_PER_LOBE = 8;
+constexpr int PASS_POINTS_PER_LOBE = 16;
 // The most one step of a pair changes a gain by: two taps of 1/32768.
 constexpr double STEP_GAIN = 2 / Q15;
 // Points within this of the worst gain or the pass band's limits are
@@ -19,12 +21,14 @@ constexpr double STEP_GAIN = 2 / Q15;
 constexpr double NEAR = 2.5 * STEP_GAIN;
 // Taps a stalled search tries first for the two-step moves: those that
 // lower the worst point the most.
-constexpr int PAIR_FIRST_TAPS = 6;
+constexpr int PAIR_FIRST_TAPS = 24;
+// The least gain a measurement tells from 0 (to_db's -240 dB).
+constexpr double GAIN_FLOOR = 1e-12;
 // A measurement in full, in the units of a try at one point.
 constexpr std::int64_t MEASUREMENT_WORK = std::int64_t{16} * SPECTRUM_SIZE;
 // A grid held this far inside the pass band's limits leaves room for what
 // lies between its points.
-constexpr double PASS_MARGIN_DB = 0.005;
+constexpr double PASS_MARGIN_DB = 0.01;
 
 // Distance from the centre of half-table entry m, and its weight in the
 // gain: the centre tap of an odd length counts once, every pair twice.
@@ -59,32 +63,45 @@ void pair_gains_at(const TableOptimizer& o, double f, double* row)
     }
 }
 
-// One step of pair m at every point, into o.column: along a run of
-// consecutive bins by the recurrence of cos(k x), elsewhere directly.
+bool is_stop(const TableOptimizer& o, int j)
+{
+    return j < o.stop_points;
+}
+
+// One step of pair m at every point, into o.column, not yet scaled by the
+// pair's weight / 32768: along each run of consecutive bins by the
+// recurrence of cos(k x) four bins apart (four independent chains, which a
+// processor computes side by side), elsewhere directly.
 void fill_column(TableOptimizer& o, int m)
 {
     const double t = offset_of(o, m);
-    const double twice_cos = 2 * std::cos(TWO_PI * t / o.grid_size);
     for (int j = 0; j < o.points; ++j) {
-        const bool run = j >= 2 && o.bin[j] >= 2 && o.bin[j - 1] == o.bin[j] - 1 && o.bin[j - 2] == o.bin[j] - 2;
-        o.column[j] = run ? twice_cos * o.column[j - 1] - o.column[j - 2] : std::cos(TWO_PI * o.frequency[j] * t);
+        if (!o.follows[j]) {
+            o.column[j] = std::cos(TWO_PI * o.frequency[j] * t);
+        }
     }
-    const double scale = weight_of(o, m) / Q15;
-    for (int j = 0; j < o.points; ++j) {
-        o.column[j] *= scale;
+    for (int j = 0; j < o.points;) {
+        if (!o.follows[j]) {
+            ++j;
+            continue;
+        }
+        const double twice_cos = 2 * std::cos(4 * TWO_PI * t / o.grid_size[is_stop(o, j) ? 0 : 1]);
+        for (; j < o.points && o.follows[j]; ++j) {
+            o.column[j] = twice_cos * o.column[j - 4] - o.column[j - 8];
+        }
     }
 }
 
 // The signed gain at every point from the integers: bins through one
 // transform of the half table, band edges summed directly.
-void compute_gains(TableOptimizer& o, int size, ResponseScratch& scratch)
+void compute_gains(TableOptimizer& o, int first, int last, int size, ResponseScratch& scratch)
 {
     TapFractions& values = o.table;  // free until the result goes there
     for (int m = 0; m < o.half; ++m) {
         values[m] = weight_of(o, m) * o.integers[m] / Q15;
     }
     transform_taps(values, o.half, size, scratch.spectrum);
-    for (int j = 0; j < o.points; ++j) {
+    for (int j = first; j < last; ++j) {
         const int k = o.bin[j];
         if (k >= 0) {
             // sum of v[m] cos(2 pi k (m + shift) / size), shift 0 or 1/2
@@ -120,21 +137,13 @@ void add_band(TableOptimizer& o, double low, double high, int size)
     }
 }
 
-bool is_stop(const TableOptimizer& o, int j)
+// Finds the points near the worst stop-band gain or near the pass band's
+// limits; the pass band's only where `pass_slack`, how far inside its limits
+// it stays, says some may be. A point that stays near keeps its slot; one
+// that comes near takes a free slot and gets each pair's gain there. Where
+// more are near than fit, every try is also checked at every point.
+void find_near_points(TableOptimizer& o, double pass_slack)
 {
-    return j < o.stop_points;
-}
-
-// Finds the worst stop-band gain and the points near it or near the pass
-// band's limits. A point that stays near keeps its slot; one that comes near
-// takes a free slot and gets each pair's gain there. Where more are near
-// than fit, every try is also checked at every point.
-void find_near_points(TableOptimizer& o)
-{
-    o.worst = 0;
-    for (int j = 0; j < o.stop_points; ++j) {
-        o.worst = std::fmax(o.worst, std::fabs(o.gain[j]));
-    }
     const auto close = [&o](int j) {
         const double g = std::fabs(o.gain[j]);
         return is_stop(o, j) ? g >= o.worst - NEAR : g >= o.greatest_allowed[j] - NEAR || g <= o.least_allowed[j] + NEAR;
@@ -147,8 +156,14 @@ void find_near_points(TableOptimizer& o)
     }
     o.near_complete = true;
     int free_slot = 0;
-    for (int j = 0; j < o.points; ++j) {
-        if (o.slot_of[j] >= 0 || !close(j)) {
+    const int last = pass_slack <= NEAR ? o.points : o.stop_points;
+    const double stop_near = o.worst - NEAR;
+    for (int j = 0; j < last; ++j) {
+        // The common case first, without a call: a point far from every limit.
+        const double g = std::fabs(o.gain[j]);
+        const bool far = j < o.stop_points ? g < stop_near
+                                           : g < o.greatest_allowed[j] - NEAR && g > o.least_allowed[j] + NEAR;
+        if (far || o.slot_of[j] >= 0) {
             continue;
         }
         while (free_slot < MAX_NEAR_POINTS && free_slot < o.near_count && o.near_point[free_slot] >= 0) {
@@ -166,6 +181,36 @@ void find_near_points(TableOptimizer& o)
             ++o.near_count;
         }
     }
+}
+
+// Adds `scale` times o.column to the gains; with `last`, finds the worst
+// stop-band gain as it goes and returns how far the pass band stays inside
+// its limits.
+double add_column(TableOptimizer& o, double scale, bool last)
+{
+    if (!last) {
+        for (int j = 0; j < o.points; ++j) {
+            o.gain[j] += scale * o.column[j];
+        }
+        return 0;
+    }
+    // Plain comparisons: fmax and fmin are calls where they are not built in.
+    double worst = 0;
+    for (int j = 0; j < o.stop_points; ++j) {
+        o.gain[j] += scale * o.column[j];
+        const double g = std::fabs(o.gain[j]);
+        worst = g > worst ? g : worst;
+    }
+    o.worst = worst;
+    double slack = HUGE_VAL;
+    for (int j = o.stop_points; j < o.points; ++j) {
+        o.gain[j] += scale * o.column[j];
+        const double g = std::fabs(o.gain[j]);
+        const double room = o.greatest_allowed[j] - g < g - o.least_allowed[j] ? o.greatest_allowed[j] - g
+                                                                                : g - o.least_allowed[j];
+        slack = room < slack ? room : slack;
+    }
+    return slack;
 }
 
 // Whether changing pair m1 by s1 and pair m2 by s2 (s2 = 0: one pair alone)
@@ -199,13 +244,15 @@ bool lowers_everywhere(TableOptimizer& o, int m1, int s1, int m2, int s2)
     o.work += 3L * o.points;
     static double change[MAX_OPTIMIZER_POINTS];
     fill_column(o, m1);
+    const double scale1 = s1 * weight_of(o, m1) / Q15;
     for (int j = 0; j < o.points; ++j) {
-        change[j] = s1 * o.column[j];
+        change[j] = scale1 * o.column[j];
     }
     if (s2 != 0) {
         fill_column(o, m2);
+        const double scale2 = s2 * weight_of(o, m2) / Q15;
         for (int j = 0; j < o.points; ++j) {
-            change[j] += s2 * o.column[j];
+            change[j] += scale2 * o.column[j];
         }
     }
     for (int j = 0; j < o.points; ++j) {
@@ -225,20 +272,18 @@ bool in_range(int value)
 // Makes the step: the integers, and the gains at every point.
 void take_step(TableOptimizer& o, int m1, int s1, int m2, int s2)
 {
-    o.work += 4L * o.points;
+    o.work += std::int64_t{3} * o.points;
+    double slack = 0;
     for (const auto& [m, s] : {std::pair<int, int>{m1, s1}, {m2, s2}}) {
-        if (s == 0) {
-            continue;
-        }
-        o.integers[m] += s;
-        fill_column(o, m);
-        for (int j = 0; j < o.points; ++j) {
-            o.gain[j] += s * o.column[j];
+        if (s != 0) {
+            o.integers[m] += s;
+            fill_column(o, m);
+            slack = add_column(o, s * weight_of(o, m) / Q15, m == m2 || s2 == 0);
         }
     }
     ++o.steps;
     ++o.steps_in_pass;
-    find_near_points(o);
+    find_near_points(o, slack);
 }
 
 // Tries one step of pair m either way; true when one was taken.
@@ -362,34 +407,45 @@ void start_optimizing(TableOptimizer& o, const TapFractions& rounded, int count,
     if (o.done) {
         return;
     }
-    int size = 64;
-    while (size < POINTS_PER_LOBE * count && size < SPECTRUM_SIZE) {
-        size <<= 1;
+    for (int band = 0; band < 2; ++band) {
+        const int wanted = (band == 0 ? STOP_POINTS_PER_LOBE : PASS_POINTS_PER_LOBE) * count;
+        o.grid_size[band] = 64;
+        while (o.grid_size[band] < wanted && o.grid_size[band] < SPECTRUM_SIZE) {
+            o.grid_size[band] <<= 1;
+        }
     }
-    o.grid_size = size;
     o.points = 0;
     o.near_count = 0;
     for (int i = 0; i < bands.stop_count; ++i) {
-        add_band(o, bands.stop_low[i], bands.stop_high[i], size);
+        add_band(o, bands.stop_low[i], bands.stop_high[i], o.grid_size[0]);
     }
     o.stop_points = o.points;
-    if (bands.pass_low < bands.pass_high) {
-        add_band(o, bands.pass_low, bands.pass_high, size);
-    } else {
-        add_band(o, (bands.pass_low + bands.pass_high) / 2, (bands.pass_low + bands.pass_high) / 2, size);
-    }
+    const double middle = (bands.pass_low + bands.pass_high) / 2;
+    add_band(o, bands.pass_low < bands.pass_high ? bands.pass_low : middle,
+             bands.pass_low < bands.pass_high ? bands.pass_high : middle, o.grid_size[1]);
     for (int j = 0; j < o.points; ++j) {
         o.slot_of[j] = -1;
+        // The ninth of a run of bins in the same band follows from the bins 4
+        // and 8 before.
+        o.follows[j] = j >= 8 && o.bin[j] >= 8 && o.bin[j - 8] == o.bin[j] - 8 && is_stop(o, j - 8) == is_stop(o, j);
     }
-    compute_gains(o, size, scratch);
+    compute_gains(o, 0, o.stop_points, o.grid_size[0], scratch);
+    compute_gains(o, o.stop_points, o.points, o.grid_size[1], scratch);
     const double allowed = o.rounded_deviation_db + PASS_BAND_ALLOWANCE_DB - PASS_MARGIN_DB;
     const double allowance = std::pow(10.0, (PASS_BAND_ALLOWANCE_DB - PASS_MARGIN_DB) / 20);
     for (int j = o.stop_points; j < o.points; ++j) {
         const double g = std::fabs(o.gain[j]);
         o.greatest_allowed[j] = std::fmax(std::pow(10.0, allowed / 20), g * allowance);
         o.least_allowed[j] = std::fmin(std::pow(10.0, -allowed / 20), g / allowance);
+        // Below -240 dB, where every measurement stops, no floor: a zero
+        // that an even length forces may stay the zero it is.
+        o.least_allowed[j] = o.least_allowed[j] < GAIN_FLOOR ? 0 : o.least_allowed[j];
     }
-    find_near_points(o);
+    o.worst = 0;
+    for (int j = 0; j < o.stop_points; ++j) {
+        o.worst = std::fmax(o.worst, std::fabs(o.gain[j]));
+    }
+    find_near_points(o, 0);
 }
 
 bool continue_optimizing(TableOptimizer& o, std::int64_t work, const DesignBands& bands, ResponseScratch& scratch)

@@ -8,8 +8,9 @@
 // optimum: it stops where no such step lowers the worst gain on its grid,
 // or after MAX_OPTIMIZER_PASSES passes over the taps.
 //
-// The gains are followed on a grid of at least 16 points a tap-spacing of
-// frequency (the bins of a power-of-two spectrum, and the bands' edges), and
+// The gains are followed on a grid of at least 8 points (16 in the pass
+// band) for every 1 / count of frequency (the bins of a power-of-two
+// spectrum, and the bands' edges), and
 // the result is measured at the end as the page measures any table: where
 // it is not better than the rounded table there, or its pass band strays
 // further than allowed, the rounded table is kept.
@@ -25,10 +26,10 @@
 // How much further from 0 dB the optimized pass band may stray than the
 // rounded table's does, in dB.
 constexpr double PASS_BAND_ALLOWANCE_DB = 0.05;
-constexpr int MAX_OPTIMIZER_PASSES = 64;
+constexpr int MAX_OPTIMIZER_PASSES = 256;
 // Grid points the optimizer follows at once near the worst gain.
 constexpr int MAX_NEAR_POINTS = 384;
-constexpr int MAX_OPTIMIZER_POINTS = SPECTRUM_SIZE / 2 + 1 + 6;
+constexpr int MAX_OPTIMIZER_POINTS = SPECTRUM_SIZE / 2 + 1 + 6;  // every bin, and the bands' edges
 
 // Everything one optimization knows between its pieces; the caller owns it
 // (about 3.7 MiB), and several may go on side by side, each with its own.
@@ -43,8 +44,9 @@ struct TableOptimizer {
     // The grid: stop-band points first, then the pass band's.
     int points, stop_points;
     double frequency[MAX_OPTIMIZER_POINTS];
-    int bin[MAX_OPTIMIZER_POINTS];      // the point's bin of a grid_size-point spectrum, or -1 (a band's edge)
-    int grid_size;
+    int bin[MAX_OPTIMIZER_POINTS];      // the point's bin of its band's spectrum, or -1 (a band's edge)
+    bool follows[MAX_OPTIMIZER_POINTS];  // the 8 points before it are the 8 bins before it
+    int grid_size[2];                   // the stop bands' spectrum's points, and the pass band's
     double gain[MAX_OPTIMIZER_POINTS];  // signed zero-phase gain (the amplitude)
     // The magnitudes each pass-band point must stay within: the band's
     // limits, or where the rounded table already lies outside them (a zero
