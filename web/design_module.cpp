@@ -583,6 +583,22 @@ EXPORT(search_start) bool search_start(int target_index)
     return true;
 }
 
+// The attenuation `count` taps (2 to MAX_COEFFICIENTS) of the table
+// numbered `target_index` reach over the bands of the typed transition
+// width, as the search measures each length: for measurements of the
+// tables against one another. NOT_A_FIGURE where search_start would start
+// nothing; -inf where the pass band loses more than 1 dB. Stops a search.
+EXPORT(length_attenuation) double length_attenuation(int target_index, int count)
+{
+    if (count < 2 || count > MAX_COEFFICIENTS || !search_start(target_index)) {
+        return NOT_A_FIGURE;
+    }
+    search_started = false;
+    return attenuation_for_length(search_state.design, search_state.type, search_state.width,
+                                  static_cast<Target>(target_index), count, search_arrays, search_scratch,
+                                  display_optimizer);
+}
+
 // Goes on for at most `steps` steps (length_search.h); true once the result is final.
 EXPORT(search_continue) bool search_continue(int steps)
 {

@@ -119,6 +119,9 @@ async function loadDesignModule() {
     },
     // The search for the shortest length on a target's table, a few lengths a call.
     searchStart: (name) => exports.search_start(targets.findIndex((target) => target.name === name)) !== 0,
+    // What `count` taps of a table reach over the search's bands (for the bench).
+    lengthAttenuation: (name, count) =>
+      exports.length_attenuation(targets.findIndex((target) => target.name === name), count),
     searchContinue: (lengths) => exports.search_continue(lengths) !== 0,
     searchProgress: () => exports.search_progress(),
     searchOptimizing: () => exports.search_optimizing() !== 0,
