@@ -1,5 +1,6 @@
-// The file: its text as the console writes it, and a download of it with
-// the chosen line ends (CR LF is what the Windows build writes).
+// The files' texts: the console's file as it writes it, shown, downloaded
+// with the chosen line ends (CR LF is what the Windows build writes), and
+// copied, this one and the drop-in files alike.
 "use strict";
 
 // Lines a block of the shown text: the browser lays out only the blocks in
@@ -30,6 +31,8 @@ function showCoefficientText(text, name) {
   download.textContent = `Download ${name}`;
   download.dataset.name = name;
   download.disabled = text === "";
+  document.getElementById("copy-file").setAttribute("aria-label", `Copy ${name}`);
+  document.getElementById("copy-file").disabled = text === "";
 }
 
 function downloadCoefficientFile() {
@@ -48,4 +51,35 @@ function downloadText(text, name) {
   link.click();
   link.remove();
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+// Copies the text of the file the button names to the clipboard, exactly,
+// and says so beside the button; where the browser refuses the clipboard,
+// selects the text for the reader to copy.
+async function copyFileText(event) {
+  const button = event.currentTarget;
+  const shown = document.getElementById(button.dataset.text);
+  let said = "Copied.";
+  try {
+    await navigator.clipboard.writeText(shown.textContent);
+  } catch (error) {
+    selectTextOf(shown);
+    said = "The browser did not allow copying: the text is selected.";
+  }
+  button.nextElementSibling.textContent = said;
+}
+
+function selectTextOf(element) {
+  const range = document.createRange();
+  range.selectNodeContents(element);
+  getSelection().removeAllRanges();
+  getSelection().addRange(range);
+}
+
+// Ctrl+A (Cmd+A) in a file's box selects that file alone.
+function selectFileOnly(event) {
+  if ((event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === "a") {
+    event.preventDefault();
+    selectTextOf(event.currentTarget);
+  }
 }

@@ -53,19 +53,27 @@ function refusalsShown(module) {
 }
 
 // L, H and B choose the filter type, as at the console's menu, while the
-// focus is in the filter-type group or in no control at all, and never with
-// Ctrl, Alt or Meta held (those are the browser's and the system's keys).
+// focus is in the filter-type group or on the page itself, but not where it
+// fell to the page because its control went away (a button hidden or
+// disabled), and never with Ctrl, Alt or Meta held (those are the
+// browser's and the system's keys).
+let lastFocused = null;
+document.addEventListener("focusin", (event) => { lastFocused = event.target; });
+document.addEventListener("pointerdown", () => { lastFocused = null; });
+
+function focusFellToPage() {
+  return lastFocused !== null && (lastFocused.disabled || lastFocused.getClientRects().length === 0);
+}
+
 function chooseTypeByKey(event, changed) {
-  if (event.ctrlKey || event.altKey || event.metaKey || event.key.length !== 1) return;
+  if (event.ctrlKey || event.altKey || event.metaKey || !/^[lhbLHB]$/.test(event.key)) return;
   const target = event.target;
   const inTypeGroup = target instanceof Element && target.closest("#filter-type") !== null;
-  if (!inTypeGroup && target !== document.body && target !== document.documentElement) return;
-  const radio = document.querySelector(`input[name=filter-type][value=${event.key.toUpperCase()}]`);
-  if (radio !== null) {
-    radio.checked = true;
-    event.preventDefault();
-    changed();
-  }
+  const onPage = target === document.body || target === document.documentElement;
+  if (!inTypeGroup && !(onPage && !focusFellToPage())) return;
+  document.querySelector(`input[name=filter-type][value=${event.key.toUpperCase()}]`).checked = true;
+  event.preventDefault();
+  changed();
 }
 
 // The text fields in the console's order of questions for a filter type.

@@ -2,14 +2,6 @@
 // table, each worded so that it is true for every design, degenerate ones too.
 "use strict";
 
-const MINUS = "\u2212";
-
-// A gain in dB with its sign; a value that shows as 0.000 has none.
-function signedDb(db, digits = 3) {
-  const shown = Math.abs(db).toFixed(digits);
-  return Number(shown) === 0 ? shown : `${db > 0 ? "+" : MINUS}${shown}`;
-}
-
 // Where the gain crosses a level at each band edge, or why it does not.
 function crossings(values, edges, peakGain, levelDb) {
   if (edges.length === 0) return "no band edge inside the spectrum";

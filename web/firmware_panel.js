@@ -38,14 +38,12 @@ function bits(count) {
 
 function showFixedPointFacts(facts, sampleRate, target) {
   const text = (id, value) => { document.getElementById(id).textContent = value; };
-  // A gain a hair below 1 rounds to 0.00 dB, not "-0.00".
-  const db = (gain) => gain === 0 ? "\u2212\u221e dB"
-    : `${(20 * Math.log10(Math.abs(gain))).toFixed(2).replace(/^-(0\.0+)$/, "$1")} dB`;
+  const db = (gain) => gain === 0 ? "\u2212\u221e dB" : `${formatDb(20 * Math.log10(Math.abs(gain)))} dB`;
   text("worst-case-gain", `${facts.worstCaseGain.toFixed(4)} (the sum of the taps' magnitudes, as fractions)`);
   text("full-scale", OUTPUT_FACTS[target.type](facts));
   text("accumulator-bits", ACCUMULATOR_FACTS[target.type](facts));
-  text("gain-at-zero", `${facts.gainAtZero.toFixed(5)} (${db(facts.gainAtZero)})`);
-  text("gain-at-half-rate", `${facts.gainAtHalfRate.toFixed(5)} (${db(facts.gainAtHalfRate)})`);
+  text("gain-at-zero", `${formatGain(facts.gainAtZero)} (${db(facts.gainAtZero)})`);
+  text("gain-at-half-rate", `${formatGain(facts.gainAtHalfRate)} (${db(facts.gainAtHalfRate)})`);
   text("delay", `${facts.delaySamples} sample${facts.delaySamples === 1 ? "" : "s"}, ${(1000 * facts.delaySamples / sampleRate).toPrecision(4)} ms`);
 }
 
@@ -53,16 +51,18 @@ function showFixedPointFacts(facts, sampleRate, target) {
 // names, and what the vector build needs of the calls.
 function showCmsisText(files, facts, target, advice) {
   const why = facts && !facts.fits ? "A tap lies outside the 16-bit range, so the table cannot be a q15_t array." : "";
-  const show = (id, download, text, name) => {
+  const show = (id, download, copy, text, name) => {
     showTextInBlocks(document.getElementById(id), text !== "" ? text : why);
     document.getElementById(id).setAttribute("aria-label", name);
     const button = document.getElementById(download);
     button.textContent = `Download ${name}`;
     button.dataset.name = name;
     button.disabled = text === "";
+    document.getElementById(copy).setAttribute("aria-label", `Copy ${name}`);
+    document.getElementById(copy).disabled = text === "";
   };
-  show("cmsis-text", "download-cmsis", files.text, files.name);
-  show("cmsis-header", "download-cmsis-header", files.header, files.headerName);
+  show("cmsis-text", "download-cmsis", "copy-cmsis", files.text, files.name);
+  show("cmsis-header", "download-cmsis-header", "copy-cmsis-header", files.header, files.headerName);
   document.getElementById("cmsis-heading").textContent =
     `${files.name} and ${files.headerName}, for CMSIS-DSP's arm_fir_${target.type}`;
   document.getElementById("block-size-advice").textContent = advice;

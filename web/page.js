@@ -28,10 +28,14 @@ const STATUS_PAUSE = 700;
   // A link with a value that could not be read stays in the address as it
   // came, until an answer changes.
   let linkHeld = false;
+  // The status line speaks once an edit has settled, and says so in its
+  // data-settled attribute until the next edit.
+  const status = document.getElementById("status");
   const speak = (designed, figures) => {
     const refusals = refusalsShown(module);
-    document.getElementById("status").textContent = refusals.length > 0 ? refusals.join(". ") + "."
+    status.textContent = refusals.length > 0 ? refusals.join(". ") + "."
       : designed ? `Designed: ${describePlot(figures, module.sampleRate(), chosenTarget(module))}` : "";
+    status.dataset.settled = "true";
   };
   const speakOnceSettled = (settledEdit) => {
     if (settledEdit === edit && settledEdit.paused && settledEdit.searched) {
@@ -44,6 +48,7 @@ const STATUS_PAUSE = 700;
     showFieldStates(module);
     const figures = module.figures();
     const thisEdit = edit = { designed, figures, paused: false, searched: false };
+    delete status.dataset.settled;
     showKaiserEstimate(figures.kaiserEstimate, module.fieldState(module.fieldIndex("attenuation")) === "accepted",
                        module.maxCoefficients);
     showCoefficientText(designed ? module.coefficientText() : "", module.coefficientFileName());
@@ -108,6 +113,16 @@ const STATUS_PAUSE = 700;
   }));
   document.getElementById("download").addEventListener("click", downloadCoefficientFile);
   document.getElementById("reset-zoom").addEventListener("click", () => plot.resetZoom());
+  document.getElementById("zoom-pass-band").addEventListener("click", () => plot.zoomPassBand());
+  document.getElementById("log-frequency").addEventListener("change", (event) => plot.setLogarithmic(event.target.checked));
+  for (const button of document.querySelectorAll("button[data-text]")) {
+    button.insertAdjacentHTML("afterend", " <span class=\"copy-status\" aria-live=\"polite\"></span>");
+    button.addEventListener("click", copyFileText);
+  }
+  for (const file of document.querySelectorAll("pre")) file.addEventListener("keydown", selectFileOnly);
+  for (const printing of ["beforeprint", "afterprint"]) {
+    addEventListener(printing, () => [plot, impulsePlot, stepPlot].forEach((shown) => shown.resize()));
+  }
   document.getElementById("download-cmsis").addEventListener("click", downloadCmsisFile);
   document.getElementById("download-cmsis-header").addEventListener("click", downloadCmsisFile);
   document.getElementById("filter-name").addEventListener("input", changed);
