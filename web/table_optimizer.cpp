@@ -300,11 +300,8 @@ bool try_pair(TableOptimizer& o, int m)
     return false;
 }
 
-// Once no single step helps: two steps at once, the first among the
-// PAIR_FIRST_TAPS steps that lower the worst point most, the second any;
-// the pair that lowers the worst near gain most is taken. True when one
-// lowered the worst gain.
-bool try_two_steps(TableOptimizer& o)
+// The near slot of the worst stop-band point, or -1.
+int worst_slot_of(const TableOptimizer& o)
 {
     int worst_slot = -1;
     for (int p = 0; p < o.near_count; ++p) {
@@ -313,44 +310,71 @@ bool try_two_steps(TableOptimizer& o)
             worst_slot = p;
         }
     }
+    return worst_slot;
+}
+
+// The PAIR_FIRST_TAPS pairs whose step changes a point most (`row`, each
+// pair's gain there), most first, into `first`; returns how many.
+int strongest_pairs(const TableOptimizer& o, const double* row, int (&first)[PAIR_FIRST_TAPS])
+{
+    int chosen = 0;
+    for (int m = 0; m < o.half; ++m) {
+        if (chosen == PAIR_FIRST_TAPS && std::fabs(row[m]) <= std::fabs(row[first[chosen - 1]])) {
+            continue;
+        }
+        int at = chosen < PAIR_FIRST_TAPS ? chosen++ : PAIR_FIRST_TAPS - 1;
+        for (; at > 0 && std::fabs(row[m]) > std::fabs(row[first[at - 1]]); --at) {
+            first[at] = first[at - 1];
+        }
+        first[at] = m;
+    }
+    return chosen;
+}
+
+// Two steps, as changes of pairs: m1 by s1 and m2 by s2.
+struct TwoSteps {
+    int m1, s1, m2, s2;
+};
+
+// Of the second steps to go with pair m1's step s1, the one that lowers the
+// worst near gain below *best the most, into *move (which *best then holds).
+void best_second_step(const TableOptimizer& o, int m1, int s1, double* best, TwoSteps* move)
+{
+    for (int m2 = 0; m2 < o.half; ++m2) {
+        for (const int s2 : {+1, -1}) {
+            double worst = 0;
+            if (m2 != m1 && in_range(o.integers[m2] + s2) && lowers_near(o, m1, s1, m2, s2, *best, &worst)) {
+                *best = worst;
+                *move = {m1, s1, m2, s2};
+            }
+        }
+    }
+}
+
+// Once no single step helps: two steps at once, the first among the
+// PAIR_FIRST_TAPS steps that lower the worst point most, the second any;
+// the pair that lowers the worst near gain most is taken. True when one
+// lowered the worst gain.
+bool try_two_steps(TableOptimizer& o)
+{
+    const int worst_slot = worst_slot_of(o);
     if (worst_slot < 0) {
         return false;
     }
     const double* worst_row = o.near_basis[worst_slot];
     const double sign = o.gain[o.near_point[worst_slot]] > 0 ? 1.0 : -1.0;
-    // The pairs whose step changes the worst point most, most first.
     int first[PAIR_FIRST_TAPS];
-    int chosen = 0;
-    for (int m = 0; m < o.half; ++m) {
-        if (chosen == PAIR_FIRST_TAPS && std::fabs(worst_row[m]) <= std::fabs(worst_row[first[chosen - 1]])) {
-            continue;
-        }
-        int at = chosen < PAIR_FIRST_TAPS ? chosen++ : PAIR_FIRST_TAPS - 1;
-        for (; at > 0 && std::fabs(worst_row[m]) > std::fabs(worst_row[first[at - 1]]); --at) {
-            first[at] = first[at - 1];
-        }
-        first[at] = m;
-    }
+    const int chosen = strongest_pairs(o, worst_row, first);
     double best = o.worst;
-    int move[4] = {};
+    TwoSteps move{};
     for (int i = 0; i < chosen; ++i) {
-        const int m1 = first[i];
-        const int s1 = worst_row[m1] * sign > 0 ? -1 : +1;
-        for (int m2 = 0; m2 < o.half && in_range(o.integers[m1] + s1); ++m2) {
-            for (const int s2 : {+1, -1}) {
-                double worst = 0;
-                if (m2 != m1 && in_range(o.integers[m2] + s2) && lowers_near(o, m1, s1, m2, s2, best, &worst)) {
-                    best = worst;
-                    move[0] = m1;
-                    move[1] = s1;
-                    move[2] = m2;
-                    move[3] = s2;
-                }
-            }
+        const int s1 = worst_row[first[i]] * sign > 0 ? -1 : +1;  // the step that lowers the worst point
+        if (in_range(o.integers[first[i]] + s1)) {
+            best_second_step(o, first[i], s1, &best, &move);
         }
     }
-    if (best < o.worst && (o.near_complete || lowers_everywhere(o, move[0], move[1], move[2], move[3]))) {
-        take_step(o, move[0], move[1], move[2], move[3]);
+    if (best < o.worst && (o.near_complete || lowers_everywhere(o, move.m1, move.s1, move.m2, move.s2))) {
+        take_step(o, move.m1, move.s1, move.m2, move.s2);
         return true;
     }
     return false;
