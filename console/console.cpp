@@ -8,7 +8,7 @@
 
 Console standard_console()
 {
-    return Console{stdin, stdout, stderr, keyboard_on_standard_input()};
+    return Console{stdin, stdout, stderr, keyboard_on_standard_input(), standard_input_is_a_keyboard()};
 }
 
 void report_stream_failure(const Console& console, const char* action)

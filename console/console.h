@@ -12,8 +12,10 @@ struct Console {
     std::FILE* input;   // the answers, one a line, read through its buffer
     std::FILE* output;  // questions, the menu and the echo of the menu key
     std::FILE* errors;  // refusals and failures, one line each
-    int terminal_fd;    // the keyboard every answer is typed at, or -1 when the
-                        // answers come from a pipe or a file (then from input)
+    int terminal_fd;    // the keyboard every answer is typed at, key by key, or -1
+                        // when the answers are read as lines from input
+    bool asks_again;    // the answers are typed at a keyboard (key by key, or as
+                        // lines the terminal echoes): a refused one is asked again
 };
 
 // The standard streams, with the keyboard used when standard input is one.

@@ -53,7 +53,7 @@ AnswerStatus ask_number(const Console& console, const Question& question, std::i
         TextSpan text{refusal, sizeof refusal, 0};
         describe_refusal(question, half_rate, excluded, text);
         std::fprintf(console.errors, "fir_design: %s\n", refusal);
-        if (!is_terminal(console)) {
+        if (!console.asks_again) {
             return AnswerStatus::Refused;
         }
     }
@@ -73,7 +73,8 @@ AnswerStatus read_menu_key(const Console& console, const char* prompt, char* key
     if (status == AnswerStatus::StreamFailed) {
         report_stream_failure(console, "read standard input");
     }
-    if (status == AnswerStatus::Accepted && !echo_menu_key(console, *key)) {
+    // A line typed at a terminal is on the screen already, as its terminal echoed it.
+    if (status == AnswerStatus::Accepted && !console.asks_again && !echo_menu_key(console, *key)) {
         return AnswerStatus::StreamFailed;
     }
     return status;
@@ -125,7 +126,7 @@ AnswerStatus read_filter_type(const Console& console, FilterDesign& design, Filt
         if (status != AnswerStatus::Refused) {
             return status;
         }
-        if (!is_terminal(console)) {
+        if (!console.asks_again) {
             std::fprintf(console.errors, "fir_design: %s\n", FILTER_TYPE_REFUSAL);
             return status;
         }
@@ -173,7 +174,7 @@ AnswerStatus run_dialogue(const Console& console, FilterDesign& design, FilterTy
         end_keyboard_answers();
     }
     if (status == AnswerStatus::EndOfInput) {
-        if (is_terminal(console)) {
+        if (console.asks_again) {
             std::fputs("\n", console.output);  // leave the prompt's line before the message
             std::fflush(console.output);
         }

@@ -209,8 +209,10 @@ AnswerStatus edit_line(const Console& console, const char* prompt, const Termina
     case KeyRole::Sequence:
         break;
     case KeyRole::Resumed:
+        // Where a shell or another program wrote while the run was away, or
+        // SIGCONT came alone, the cursor may stand anywhere: a fresh line.
         screen.columns = terminal_columns();
-        shown = show_question_again(console, prompt, line, false);
+        shown = show_question_again(console, prompt, line, true);
         break;
     case KeyRole::Resized:
         shown = follow_resize(console, prompt, line);
@@ -299,7 +301,8 @@ AnswerStatus read_keyboard_menu_key(const Console& console, const char* prompt, 
         }
         bool shown = true;
         if (typed.role == KeyRole::Resumed) {
-            shown = (!screen.prompt_shown || show(console, prompt)) && (!chosen || echo_menu_key(echo, *key));
+            shown = show(console, "\n") && (!screen.prompt_shown || show(console, prompt))
+                    && (!chosen || echo_menu_key(echo, *key));
         } else if (typed.role == KeyRole::Resized) {
             // Nothing to take back at the menu.
         } else if (!chosen) {

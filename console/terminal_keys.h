@@ -11,9 +11,16 @@
 #include "core/answer_line.h"
 
 // The descriptor of standard input when it is a keyboard (a terminal or a
-// console), otherwise -1: the answers then come from a pipe or a file,
-// which is then set to be read byte for byte (binary mode on Windows).
+// console) whose keys the run may read one by one, otherwise -1: the
+// answers then come as lines, from a pipe or a file, which is then set to
+// be read byte for byte (binary mode on Windows), or from a terminal whose
+// standard output goes through a pipe, where another program (a pager)
+// shares the terminal and would save and restore the run's key mode as its
+// own: the terminal is then left in its own line mode, which echoes keys.
 int keyboard_on_standard_input();
+
+// Whether standard input is a keyboard, read key by key or line by line.
+bool standard_input_is_a_keyboard();
 
 // Starts reading single keys from the keyboard on terminal_fd, for the
 // whole dialogue. On a POSIX terminal: canonical mode and echo off, Enter

@@ -19,12 +19,17 @@ namespace {
 // Shared with the signal handlers, which is why they live at file scope.
 termios saved_mode;
 volatile sig_atomic_t key_fd = -1;  // the terminal while it is in key mode, else -1
-volatile sig_atomic_t resumed = 0;  // set when the run goes on after a stop
+volatile sig_atomic_t resumed = 0;  // set when the run goes on after a stop, or a SIGCONT came
+volatile sig_atomic_t stopped = 0;  // set when the run went on after a stop its handler made
 volatile sig_atomic_t continued = 0;  // counts the continuations (SIGCONT)
 volatile sig_atomic_t resized = 0;  // set when the terminal's size changed
 // Whether SIGTTOU was ignored or held at start: the terminal may then be set
 // from the background, and key mode may have been set from there.
 volatile sig_atomic_t set_from_background = 0;
+// Whether the terminal is not the run's controlling terminal (setsid, or
+// another terminal on standard input): the signals its keys send go to
+// another session, so key mode turns them off and the run takes the keys.
+bool keys_signal_elsewhere = false;
 
 constexpr unsigned char ESCAPE = 27;
 constexpr unsigned char DELETE = 127;
@@ -47,7 +52,10 @@ struct sigaction previous_resize_action;
 termios key_mode_of(const termios& mode)
 {
     termios key_mode = mode;
-    key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays on
+    key_mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);  // ISIG stays on, but see keys_signal_elsewhere
+    if (keys_signal_elsewhere) {
+        key_mode.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+    }
     key_mode.c_iflag &= ~static_cast<tcflag_t>(ICRNL);          // Enter arrives as 13
     key_mode.c_cc[VMIN] = 1;
     key_mode.c_cc[VTIME] = 0;
@@ -174,6 +182,8 @@ void stop_with_terminal_restored(int signal_number)
     install_handler(signal_number, stop_with_terminal_restored, nullptr);
     if (continued == continued_before) {
         set_terminal_mode(key_mode_of(saved_mode));
+    } else {
+        stopped = 1;
     }
     errno = saved_errno;
 }
@@ -193,27 +203,31 @@ void note_resize(int /*signal_number*/)
 // After a stop: waits until the run is in the foreground again (in the
 // background tcdrain stops it by SIGTTOU until `fg`), then takes the mode
 // the shell gave back, if it gave one, as the one to restore, and key mode
-// again.
-void rejoin_terminal()
+// again. True when another program had changed the mode: it has had the
+// terminal, and may have written to the screen.
+bool rejoin_terminal()
 {
     while (tcdrain(key_fd) != 0 && errno == EINTR) {
     }
     if (!run_has_terminal()) {
-        return;  // SIGTTOU is ignored: the terminal is not the run's to set
+        return false;  // SIGTTOU is ignored: the terminal is not the run's to set
     }
     sigset_t handled;
     sigset_t previous;
     block_handled_signals(&handled);
     sigprocmask(SIG_BLOCK, &handled, &previous);  // the handlers read saved_mode
     termios mode;
+    bool changed = false;
     if (tcgetattr(key_fd, &mode) == 0) {
-        if (!in_key_mode(mode)) {
+        changed = !in_key_mode(mode);
+        if (changed) {
             saved_mode = mode;
         }
         const termios key_mode = key_mode_of(saved_mode);
         tcsetattr(key_fd, TCSANOW, &key_mode);
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return changed;
 }
 
 // How a read that gave no byte ends the answers: a read of 0 bytes, or EIO
@@ -273,23 +287,50 @@ void skip_escape_sequence()
 }
 
 // Waits in poll(), which every signal ends, where the key read would wait:
-// on a terminal set to block, with the run in its foreground. Elsewhere the
-// read itself answers at once (EAGAIN, or EIO from the background where
-// SIGTTIN is ignored) or stops the run. False when a signal came first.
+// with the run in its terminal's foreground, whether the terminal was left
+// set to block or not (a program before may have left it O_NONBLOCK, which
+// the run takes as it comes). From the background the read itself answers
+// at once (EIO where SIGTTIN is ignored) or stops the run. False when a
+// signal came first.
 bool key_or_signal_came()
 {
-    if ((fcntl(key_fd, F_GETFL) & O_NONBLOCK) != 0 || !run_has_terminal()) {
+    if (!run_has_terminal()) {
         return true;
     }
     pollfd terminal{key_fd, POLLIN, 0};
     return !(poll(&terminal, 1, -1) < 0 && errno == EINTR);
 }
 
+// Where the terminal's signal keys would signal another session, the run
+// takes them itself: Ctrl-C and Ctrl-\ end it by their signals, with the
+// terminal restored as those signals restore it; Ctrl-Z, which no shell
+// could follow with fg there, ends it as Ctrl-C does, and says why.
+void end_on_signal_key(unsigned char byte)
+{
+    struct sigaction interrupt {};
+    sigaction(SIGINT, nullptr, &interrupt);
+    if (is_special(byte, VSUSP) && interrupt.sa_handler != SIG_IGN) {
+        std::fputs("\nfir_design: Ctrl-Z cannot pause a run whose terminal is not its own; it ends the run\n", stderr);
+    }
+    if (is_special(byte, VINTR) || is_special(byte, VSUSP)) {
+        raise(SIGINT);
+    } else if (is_special(byte, VQUIT)) {
+        raise(SIGQUIT);
+    }
+}
+
 }  // namespace
 
 int keyboard_on_standard_input()
 {
-    return isatty(STDIN_FILENO) != 0 ? STDIN_FILENO : -1;
+    struct stat output {};
+    const bool through_pipe = fstat(STDOUT_FILENO, &output) == 0 && (S_ISFIFO(output.st_mode) || S_ISSOCK(output.st_mode));
+    return isatty(STDIN_FILENO) != 0 && !through_pipe ? STDIN_FILENO : -1;
+}
+
+bool standard_input_is_a_keyboard()
+{
+    return isatty(STDIN_FILENO) != 0;
 }
 
 bool begin_key_reading(int terminal_fd)
@@ -299,6 +340,7 @@ bool begin_key_reading(int terminal_fd)
         return false;
     }
     saved_mode = mode;
+    keys_signal_elsewhere = tcgetsid(terminal_fd) != getsid(0);
     struct sigaction tty_output {};
     sigset_t held;
     sigaction(SIGTTOU, nullptr, &tty_output);
@@ -315,6 +357,7 @@ bool begin_key_reading(int terminal_fd)
     install_handler(SIGWINCH, note_resize, &previous_resize_action);
     key_fd = terminal_fd;
     resumed = 0;
+    stopped = 0;
     resized = 0;
     const termios key_mode = key_mode_of(mode);
     // TCSANOW, not TCSAFLUSH: keys typed ahead must not be thrown away.
@@ -330,10 +373,25 @@ AnswerStatus read_terminal_key(TerminalKey* key)
     for (;;) {
         if (resumed != 0) {
             resumed = 0;
-            resized = 0;  // the question is shown again anyway
-            rejoin_terminal();
-            *key = {KeyRole::Resumed, 0};
-            return AnswerStatus::Accepted;
+            const bool mode_changed = rejoin_terminal();
+            if (!run_has_terminal()) {
+                // Continued in the background (bg): the key read stops the
+                // run until fg, whose continuation is the return to show.
+                continue;
+            }
+            // One return to the foreground, however many continuations came
+            // (bg, then fg), is shown once; and only where the screen may
+            // have changed: after a stop, or where another program had the
+            // terminal. A SIGCONT alone, or a SIGSTOP and SIGCONT from
+            // elsewhere, left the question where it stands.
+            resumed = 0;
+            const bool shown_again = stopped != 0 || mode_changed;
+            stopped = 0;
+            if (shown_again) {
+                resized = 0;  // the question is shown again anyway
+                *key = {KeyRole::Resumed, 0};
+                return AnswerStatus::Accepted;
+            }
         }
         if (resized != 0) {
             resized = 0;
@@ -345,11 +403,14 @@ AnswerStatus read_terminal_key(TerminalKey* key)
         }
         unsigned char byte = 0;
         const ssize_t count = read(key_fd, &byte, 1);
-        if (count < 0 && errno == EINTR) {
-            continue;
+        if (count < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && run_has_terminal()))) {
+            continue;  // a signal, or no key yet on a terminal that does not block: wait again
         }
         if (count != 1) {
             return end_or_failure(count);
+        }
+        if (keys_signal_elsewhere) {
+            end_on_signal_key(byte);
         }
         *key = {role_of(byte), static_cast<char>(byte)};
         if (byte == ESCAPE && rest_of_sequence_follows()) {

@@ -41,6 +41,12 @@ int keyboard_on_standard_input()
     return -1;
 }
 
+bool standard_input_is_a_keyboard()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
 bool begin_key_reading(int /*terminal_fd*/)
 {
     return true;

@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* input = size > 0 ? fmemopen(copy.data(), size, "r") : std::fopen("/dev/null", "r");
     require(input != nullptr, "input stream");
 
-    const int status = run_design(Console{input, discard, discard, -1});
+    const int status = run_design(Console{input, discard, discard, -1, false});
     std::fclose(input);
 
     std::FILE* file = std::fopen(COEFFICIENT_FILE_NAME, "r");

@@ -457,6 +457,41 @@ inline void drain(int master, std::string& screen, double seconds)
     read_screen(master, screen, 0, "\x7f never written", seconds);
 }
 
+// Whether the process `pid` has ended (a zombie too), and whether `signal`
+// waits, undelivered, for it (Linux's /proc; elsewhere never).
+inline bool process_ended(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line) && line.rfind("State:", 0) != 0) {
+    }
+    return kill(pid, 0) != 0 || line.find_first_of("ZX", 6) != std::string::npos;
+}
+inline bool signal_pending(pid_t pid, int signal)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    bool pending = false;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) {
+            pending = pending || ((std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1) != 0;
+        }
+    }
+    return pending;
+}
+
+// After a signal to the program: waits, for up to a minute, until it has
+// taken the signal and the terminal is out of line mode again (the program's
+// key mode, or the job shell's own after a stop), or the program is gone,
+// so that the next key reaches the program as a key.
+inline void wait_until_taken(pid_t pid, int signal, int terminal)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    for (termios mode{}; std::chrono::steady_clock::now() < deadline; usleep(1000)) {
+        tcgetattr(terminal, &mode);
+        if (process_ended(pid) || (!signal_pending(pid, signal) && !(mode.c_lflag & ECHO))) return;
+    }
+}
+
 enum class Job { None, Alone, InAScript };
 
 inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& steps, Job job = Job::None,
@@ -476,7 +511,7 @@ inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& st
     std::string screen;
     size_t seen = 0;
     for (const Step& step : steps) {
-        seen = read_screen(master, screen, seen, step.after, 10);
+        seen = read_screen(master, screen, seen, step.after, 60);
         if (seen == std::string::npos) {
             ADD_FAILURE() << "never saw \"" << step.after << "\" on the screen:\n" << screen;
             end_session(master, child);
@@ -493,8 +528,8 @@ inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& st
         // A signal key throws away every key the program has not read yet,
         // and a key may still sit between the terminal's two sides, where
         // FIONREAD does not count it: in a step that holds a signal key,
-        // each key waits until the one before it shows on the screen (for
-        // up to two seconds, for a key that shows nothing).
+        // each other key waits until it shows on the screen (for up to half
+        // a minute, for a key that shows nothing).
         const bool each_key_shown = !step.paste && std::any_of(step.keys.begin(), step.keys.end(),
             [terminal](char key) { return is_signal_key(terminal, key); });
         for (size_t at = 0; at < step.keys.size();) {
@@ -503,12 +538,14 @@ inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& st
                 : std::min(step.keys.size() - at, std::strspn(step.keys.c_str() + at + 1, "[O0123456789;") + 2);
             std::string typed = step.keys.substr(at, length);
             if (!step.paste && typed == "\n") typed = step.enter;
-            if (!step.paste && is_signal_key(terminal, typed[0])) wait_until_read(terminal);
+            const bool signal_key = !step.paste && is_signal_key(terminal, typed[0]);
+            if (signal_key) wait_until_read(terminal);
             const size_t shown = visible(screen).size();
             EXPECT_EQ(write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
             at += length;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-            while (each_key_shown && visible(screen).size() == shown && std::chrono::steady_clock::now() < deadline) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (each_key_shown && !signal_key && visible(screen).size() == shown
+                   && std::chrono::steady_clock::now() < deadline) {
                 drain(master, screen, 0.01);
             }
             usleep(2000);
@@ -516,12 +553,13 @@ inline Outcome run_at_terminal(const Folder& folder, const std::vector<Step>& st
         if (step.signal != 0) {
             const bool to_the_shell = job != Job::None && (step.signal == FG || step.signal == BG
                                                            || step.signal == SHELL_FIRST);
-            kill(to_the_shell ? child : -tcgetpgrp(master), step.signal);
-            usleep(200000);  // let the program act on it before the next key
+            const pid_t group = tcgetpgrp(master);
+            kill(to_the_shell ? child : -group, step.signal);
+            if (!to_the_shell) wait_until_taken(group, step.signal, terminal);
         }
     }
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (waitpid(child, &status, WNOHANG) == 0) {
         drain(master, screen, 0.05);
         if (std::chrono::steady_clock::now() > deadline) {

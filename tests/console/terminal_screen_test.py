@@ -74,13 +74,43 @@ def wait_for_key_mode(master):
     raise AssertionError("the terminal never left line mode")
 
 
-def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None, reported=None, output=None):
+def wait_until_taken(pid, number, seconds=30):
+    """Waits until the signal `number` no longer waits, undelivered, for the
+    process `pid` (Linux's /proc; elsewhere at once)."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            with open("/proc/%d/status" % pid) as status:
+                masks = [int(line.split()[1], 16) for line in status if line.startswith(("SigPnd:", "ShdPnd:"))]
+        except OSError:
+            return
+        if not any(mask >> (number - 1) & 1 for mask in masks):
+            return
+        time.sleep(0.001)
+
+
+def pager(read_end):
+    """Stands in for less: once the first prompt comes through the pipe, saves
+    the terminal's mode; passes everything on; at the end sets the mode saved."""
+    chunk = os.read(read_end, 4096)
+    saved = termios.tcgetattr(0)
+    while chunk:
+        os.write(1, chunk)
+        chunk = os.read(read_end, 4096)
+    termios.tcsetattr(0, termios.TCSANOW, saved)
+
+
+def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None, reported=None, output=None,
+                     cont_at=None):
     """Types each answer key by key (Enter as CR) after its prompt shows, in
     a scratch folder; returns the screen's rows and the file written. With
-    `resize_at` (question index, new width), the terminal is resized after
-    that question's keys but one. The terminal reports its width as
+    `resize_at` (question index, key, new width), the terminal is resized
+    before that key of that question's keys; with `cont_at` (question index,
+    key), the program is sent SIGCONT there, and the typing goes on once it
+    has taken it. The terminal reports its width as
     `reported` where given; standard output goes to the terminal as
-    /dev/tty, or through `cat`, where `output` says so."""
+    /dev/tty, or through `cat` or a stand-in for less, where `output` says
+    so; after a pager, the terminal must be in line mode."""
     folder = tempfile.mkdtemp(prefix=SCRATCH, dir="/tmp")
     pid, master = os.forkpty()
     if pid == 0:
@@ -92,9 +122,18 @@ def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None
             elif output == "cat":
                 read_end, write_end = os.pipe()
                 if os.fork() == 0:
-                    os.dup2(read_end, 0)
                     os.close(write_end)
+                    os.dup2(read_end, 0)
                     os.execvp("cat", ["cat"])
+                os.dup2(write_end, 1)
+                os.close(read_end)
+            elif output == "pager":  # the pager leads the session, as a shell would, and outlives the program
+                read_end, write_end = os.pipe()
+                program = os.fork()
+                if program != 0:
+                    os.close(write_end)
+                    pager(read_end)
+                    os._exit(os.waitstatus_to_exitcode(os.waitpid(program, 0)[1]))
                 os.dup2(write_end, 1)
                 os.close(read_end)
             if log:
@@ -104,11 +143,15 @@ def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None
             os._exit(127)
     screen = pyte.Screen(columns, 100)
     stream = pyte.ByteStream(screen)
+    output_name = output
     output = bytearray()
     try:
         for index, keys in enumerate(answers):
             wait_for_key_mode(master) if log else read_until(master, output, PROMPTS[index])
             for at, key in enumerate(keys + "\r"):
+                if cont_at == (index, at):
+                    os.kill(pid, signal.SIGCONT)
+                    wait_until_taken(pid, signal.SIGCONT)
                 if resize_at and resize_at[:2] == (index, at):
                     while select.select([master], [], [], 0.3)[0]:  # all drawn at the old width
                         output += os.read(master, 4096)
@@ -129,6 +172,11 @@ def type_at_terminal(columns, term, answers, resize_at=None, log=False, raw=None
         pid = 0
         while select.select([master], [], [], 0.1)[0] and read_some(master, output):
             pass
+        deadline = time.monotonic() + 30
+        while output_name == "pager" and read_some(master, output) and time.monotonic() < deadline:
+            pass  # until the pager, which holds the terminal, has ended too
+        if output_name == "pager":
+            assert termios.tcgetattr(master)[3] & termios.ECHO, "the terminal was left out of line mode"
         stream.feed(bytes(output))
         if raw is not None:
             raw.extend(output)
@@ -199,8 +247,15 @@ CASES = [
      None, {"reported": 0}),
     (40, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
      None, {"output": "/dev/tty"}),
-    (40, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
+    # Output through a pipe: the terminal's own line mode edits the answers, and a pager
+    # that saves and restores the terminal's mode leaves it in line mode.
+    (50, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
      None, {"output": "cat"}),
+    (50, "xterm", ["100000000000" + BS * 3, "L", "1000", "40", "3"], ["100000000", "L", "1000", "40", "3"],
+     None, {"output": "pager"}),
+    # SIGCONT from elsewhere under a typed answer: the screen shows the answer as typed.
+    *[(width, "xterm", ["4800000000000" + BS * 5, "L", "12000", "60", "101"], ["48000000", "L", "12000", "60", "101"],
+       None, {"cont_at": (0, 3)}) for width in (20, 41, 72)],
 ]
 
 failures = 0

@@ -33,9 +33,12 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         signal(SIGTTIN, SIG_IGN);
         signal(SIGTTOU, SIG_IGN);
     };
-    const Preparation detached = [] {  // the terminal is no longer the controlling one
+    const Preparation detached = [] {  // the terminal is no longer the controlling one, as under setsid -w
         int status = 0;
-        if (fork() != 0 && wait(&status) > 0) _exit(WEXITSTATUS(status));
+        if (fork() != 0 && wait(&status) > 0) {
+            if (WIFSIGNALED(status)) kill(getpid(), WTERMSIG(status));
+            _exit(WEXITSTATUS(status));
+        }
         setsid();
     };
     const Preparation output_closed = [] { close(1); };
@@ -58,9 +61,12 @@ TEST(EndToEnd, EndingSignalsReadErrorsOrEndOfInputRestoreTheTerminalAndKeepTheFi
         // A NUL equals no special key when the end-of-input key is unset.
         {{rate, {"filter type ", std::string("\0\n", 2)}, {"filter type ", "", SIGTERM}}, -1, SIGTERM,
          no_end_of_input_key, ""},
-        {{{"frequency? ", ""}}, 1, 0, non_blocking, "cannot read standard input: Resource temporarily unavailable"},
+        {{rate, {"filter type ", "\x04"}}, 1, 0, non_blocking, "input ended"},  // waits for keys all the same
         {{{"frequency? ", ""}}, 1, 0, in_the_background, "cannot read standard input: Input/output error"},
         {{rate, {"filter type ", "\x04"}}, 1, 0, detached, "input ended"},
+        // Its signal keys would signal another session: the run takes them.
+        {{rate, {"filter type ", "\x03"}}, -1, SIGINT, detached, ""},
+        {{rate, {"filter type ", "\x1a"}}, -1, SIGINT, detached, "Ctrl-Z cannot pause a run whose terminal is not its own"},
         {{{"", ""}}, 1, 0, output_closed, "cannot write to standard output: Bad file descriptor"},
     };
     if (geteuid() == 0) {
@@ -107,9 +113,14 @@ TEST(EndToEnd, CtrlZFgAndBgFinishTheRunInTheModeFoundAtStart)
         {Job::Alone, {rate, {"filter type ", "\x1a"}, {"[stopped]", "", FG}, {"type ", "l\x1a"},
                       {"[stopped]", "", FG}, {"type L", "\n"}, {"cutoff frequency? ", "10\x1a"},
                       {"[stopped]", "", FG}, {"frequency? 10", "00\n"}},
-         "Choose a filter type [stopped]\nChoose a filter type L[stopped]\nChoose a filter type L\n"
-         "What is the cutoff frequency? 10[stopped]\nWhat is the cutoff frequency? 1000\n"},
-        {Job::Alone, {rate, {"type ", "l\x1a"}, {"[stopped]", "", BG}, {"", "", FG}, {"type L", "\n"}, cutoff}, chosen},
+         "Choose a filter type [stopped]\n\nChoose a filter type L[stopped]\n\nChoose a filter type L\n"
+         "What is the cutoff frequency? 10[stopped]\n\nWhat is the cutoff frequency? 1000\n"},
+        // bg, then fg: two continuations, one return, one question again.
+        {Job::Alone, {rate, {"type ", "l\x1a"}, {"[stopped]", "", BG}, {"", "", FG}, {"type L", "\n"}, cutoff},
+         "L[stopped]\n\nChoose a filter type L\nWhat is the cutoff frequency? 1000\n"},
+        // SIGCONT alone, from elsewhere: nothing stopped, nothing moved, nothing is drawn again.
+        {Job::None, {{"frequency? ", "480"}, {"480", "", SIGCONT}, {"", "00\n"}, {"type ", "l\n"}, cutoff},
+         "frequency? 48000\n\nChoices"},
         {Job::InAScript, {rate, {"type ", "l\x1a"}, {"[stopped", "", FG}, {"type L", "\n"}, cutoff}, chosen},
         {Job::InAScript, {rate, {"type ", "l"}, {"L", "", SHELL_FIRST}, {"[stopped", "", FG}, {"type L", "\n"},
                           cutoff}, chosen},
