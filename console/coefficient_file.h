@@ -8,10 +8,13 @@
 // What write_coefficient_file returns for a file in the output's place that
 // is neither a regular file nor a folder (a device or a pipe).
 constexpr int NOT_A_REGULAR_FILE = -1;
+// What it returns where a file had to be rewritten in place and no place
+// took a whole copy of its earlier text first: nothing was written.
+constexpr int NO_COPY_KEPT = -2;
 
 // Writes the text of a design to COEFFICIENT_FILE_NAME: formats it, then
 // puts it in place with put_coefficient_text. Returns 0 on success,
-// otherwise an errno value or NOT_A_REGULAR_FILE.
+// otherwise an errno value, NOT_A_REGULAR_FILE or NO_COPY_KEPT.
 int write_coefficient_file(const FilterDesign& design, const Coefficients& coefficients);
 
 // Puts a prepared text in COEFFICIENT_FILE_NAME, whole or not at all, as
@@ -31,5 +34,9 @@ const char* describe_file_error(int error);
 // short by a full disk, say): where a whole copy of its earlier text was
 // kept; otherwise "". One implementation for each platform.
 const char* earlier_text_kept_in();
+
+// After NO_COPY_KEPT: the last place a copy was tried, and why it failed,
+// as "/tmp: No space left on device". One implementation for each platform.
+const char* copy_place_failure();
 
 #endif

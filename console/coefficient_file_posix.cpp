@@ -227,27 +227,20 @@ int replace_through_temporary(const Path& target, const ExistingFile* existing,
     return error;
 }
 
-// Puts a whole copy of the `size` bytes of the file at `target` in a new
-// file of mode 0600 and syncs it: beside the target, or, where the folder
-// cannot take it or keeps its names, in the system's temporary folder.
-// `copy` is left empty, and 0 returned, when the file cannot be read (there
-// is then nothing this user could keep); otherwise 0 or an errno value, and
-// no copy is left on failure.
-int keep_copy(const Path& target, off_t size, bool beside, Path& copy)
+// Where the last copy could not be kept, and why: "/tmp: No space left on
+// device".
+char copy_failure[PATH_MAX + 64] = "";
+
+// Copies the `size` bytes open on `original` into a new file of mode 0600
+// beside `place` (a path whose folder takes the copy) and syncs it; the
+// copy's name goes to `copy`. Returns 0 or an errno value, and leaves no
+// copy on failure.
+int copy_beside(int original, off_t size, const Path& place, Path& copy)
 {
-    copy.text[0] = '\0';
-    const int original = open(target.text, O_RDONLY | O_NOCTTY | O_CLOEXEC);
-    if (original < 0) {
-        return 0;
-    }
-    Path elsewhere{};
-    std::snprintf(elsewhere.text, sizeof elsewhere.text, "%s/x", P_tmpdir);
-    int descriptor = beside ? create_temporary(target, copy, 0600) : -1;
-    if (descriptor < 0) {
-        descriptor = create_temporary(elsewhere, copy, 0600);
-    }
+    const int descriptor = create_temporary(place, copy, 0600);
     int error = descriptor < 0 ? last_error() : 0;
-    char block[65536];
+    // Off the stack, which a small limit (ulimit -s) may leave too short for it.
+    static char block[65536];
     for (off_t at = 0; error == 0 && at < size;) {
         const ssize_t count = pread(original, block, sizeof block, at);
         if (count < 0 && errno == EINTR) {
@@ -262,14 +255,50 @@ int keep_copy(const Path& target, off_t size, bool beside, Path& copy)
     if (descriptor >= 0 && close(descriptor) != 0 && error == 0) {
         error = last_error();
     }
-    close(original);
     if (error != 0 && descriptor >= 0) {
         unlink(copy.text);
     }
+    return error;
+}
+
+// Puts a whole copy of the `size` bytes of the file at `target` in a new
+// file of mode 0600 and syncs it: beside the target, or, where the folder
+// cannot take it or keeps its names, in the folder TMPDIR names, else in
+// the system's temporary folder. `copy` is left empty, and 0 returned, when
+// the file cannot be read (there is then nothing this user could keep);
+// otherwise 0, or NO_COPY_KEPT when no place took a copy (copy_failure says
+// the last), and no copy is left on failure.
+int keep_copy(const Path& target, off_t size, bool beside, Path& copy)
+{
+    copy.text[0] = '\0';
+    const int original = open(target.text, O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (original < 0) {
+        return 0;
+    }
+    const char* const temporary_folder = std::getenv("TMPDIR");
+    const char* const places[] = {beside ? "" : nullptr,
+                                  temporary_folder != nullptr && *temporary_folder != '\0' ? temporary_folder : nullptr,
+                                  P_tmpdir};
+    int error = NO_COPY_KEPT;
+    for (const char* place : places) {
+        if (place == nullptr || error == 0) {
+            continue;
+        }
+        Path beside_place{};
+        std::snprintf(beside_place.text, sizeof beside_place.text, "%s/x", place);
+        error = copy_beside(original, size, *place == '\0' ? target : beside_place, copy);
+        if (error != 0) {
+            const int prefix = folder_prefix(target.text);
+            std::snprintf(copy_failure, sizeof copy_failure, "%.*s: %s", *place != '\0' ? PATH_MAX : prefix > 1 ? prefix - 1 : 1,
+                          *place != '\0' ? place : prefix > 1 ? target.text : prefix == 1 ? "/" : ".", std::strerror(error));
+        }
+    }
+    close(original);
     if (error != 0) {
         copy.text[0] = '\0';
+        return NO_COPY_KEPT;
     }
-    return error;
+    return 0;
 }
 
 // Writes the text over the file at `target`, open on `descriptor` and
@@ -360,12 +389,7 @@ int write_text(const CoefficientText& text)
     // A folder that keeps its names (append-only) would keep a temporary.
     Path folder{};
     struct stat folder_status {};
-    const int folder_descriptor = folder_of(target.text, folder, folder_status) == 0
-        ? open(folder.text, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-    const bool beside = folder_descriptor < 0 || !names_stay(folder_descriptor);
-    if (folder_descriptor >= 0) {
-        close(folder_descriptor);
-    }
+    const bool beside = folder_of(target.text, folder, folder_status) != 0 || !names_stay(folder.text);
     bool in_place_instead = !beside;
     ExistingFile existing{};
     if (stat(target.text, &existing.status) != 0) {
@@ -409,6 +433,11 @@ int write_text(const CoefficientText& text)
 const char* earlier_text_kept_in()
 {
     return kept_copy.text;
+}
+
+const char* copy_place_failure()
+{
+    return copy_failure;
 }
 
 int put_coefficient_text(const CoefficientText& text)

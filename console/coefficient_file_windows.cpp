@@ -126,3 +126,9 @@ const char* earlier_text_kept_in()
 {
     return "";  // the file is always replaced whole: nothing is rewritten in place
 }
+
+// The Windows build never rewrites a file in place, so never keeps a copy.
+const char* copy_place_failure()
+{
+    return "";
+}

@@ -23,9 +23,11 @@ int link_protection(const struct stat& folder, const struct stat& link);
 // folder's owner), else 0.
 int file_protection(const struct stat& folder, const struct stat& file);
 
-// Whether names in the folder open on `folder` stay as they are: it is
-// append-only or immutable, so that a file made there could not be renamed
-// or removed again.
-bool names_stay(int folder);
+// Whether names in the folder at the path `folder` stay as they are, so
+// that a file made there could not be renamed or removed again: it is
+// append-only or immutable (found without reading the folder, which its
+// owner may not), or may be and cannot say (a FUSE file system, which passes
+// another's folders through, and tells neither).
+bool names_stay(const char* folder);
 
 #endif

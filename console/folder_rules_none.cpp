@@ -11,7 +11,7 @@ int file_protection(const struct stat& /*folder*/, const struct stat& /*file*/)
     return 0;
 }
 
-bool names_stay(int /*folder*/)
+bool names_stay(const char* /*folder*/)
 {
     return false;
 }

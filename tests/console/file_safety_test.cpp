@@ -2,6 +2,8 @@
 // opening it for writing would allow.
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -112,6 +114,23 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
     const std::string expected = "expected='" + reference.path + "/filter_coefficients.c'; ";
     const std::string written = "cmp filter_coefficients.c \"$expected\" && ";
     const Preparation small_size_limit = [] { const rlimit small{4096, 4096}; setrlimit(RLIMIT_FSIZE, &small); };
+    const Preparation small_stack = [] { const rlimit small{80 * 1024, 80 * 1024}; setrlimit(RLIMIT_STACK, &small); };
+    // In a mount namespace of its own: the kernel's settings hidden, or /tmp read-only (and TMPDIR unset).
+    const Preparation settings_hidden = [] {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || mount("tmpfs", "/proc/sys/fs", "tmpfs", 0, "size=4k") != 0) _exit(77);
+    };
+    const Preparation no_room_for_copies = [] {  // /tmp read-only, but for this folder
+        char here[PATH_MAX];
+        if (getcwd(here, sizeof here) == nullptr || unshare(CLONE_NEWNS) != 0
+            || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || mount(here, here, nullptr, MS_BIND, nullptr) != 0 || mount("/tmp", "/tmp", nullptr, MS_BIND | MS_REC, nullptr) != 0
+            || mount(nullptr, "/tmp", nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0 || chdir(here) != 0) {
+            _exit(77);
+        }
+        unsetenv("TMPDIR");
+        run_unprivileged();
+    };
     const struct { const char* setup; Preparation prepare; const char* message; std::string check;
                    bool another_user = false; int signal = 0; } cases[] = {
         {"", small_size_limit, "cannot write filter_coefficients.c: File too large", ""},
@@ -196,7 +215,18 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
          "cannot write filter_coefficients.c: Permission denied", "", true},
         {"protected regular && chown 65534 filter_coefficients.c && chmod 0666 filter_coefficients.c && chmod 1777 .",
          nullptr, "cannot write filter_coefficients.c: Permission denied", "", true},
-        // A folder that keeps its names (append-only) keeps no temporary.
+        // Where the kernel's settings cannot be read, the strictest is assumed: another user's link is not followed.
+        {"mkdir sub && mv filter_coefficients.c sub/ && ln -s sub/filter_coefficients.c filter_coefficients.c && "
+         "chown -h 65534 filter_coefficients.c && chmod 1777 .", settings_hidden,
+         "cannot write filter_coefficients.c: Permission denied", "", true},
+        // Where no place takes a copy of the earlier text, nothing is written, and the error line says so.
+        {"give filter_coefficients.c && ln filter_coefficients.c other.c && chmod 0755 .", no_room_for_copies,
+         "cannot write filter_coefficients.c: cannot keep a copy of the earlier text: /tmp: Read-only file system",
+         "", true},
+        {"", small_stack, nullptr, written + "true"},  // ulimit -s 80
+        // A folder that keeps its names (append-only) keeps no temporary, nor does one its owner cannot read.
+        {"give . && chmod 0300 . && (chattr +a . 2>/dev/null || exit 77)", run_unprivileged, nullptr,
+         written + "[ $(ls -A | wc -l) = 1 ]; kept=$?; chattr -a .; [ $kept = 0 ]", true},
         {"chattr +a . 2>/dev/null || exit 77", nullptr, nullptr,
          written + "[ $(ls -A | wc -l) = 1 ]; kept=$?; chattr -a .; [ $kept = 0 ]", true},
         {"rm filter_coefficients.c && (chattr +a . 2>/dev/null || exit 77)", nullptr, nullptr,
@@ -221,6 +251,7 @@ TEST(FileSafety, TheOutputBehavesAsOpeningItForWritingWould)
         for (int tries = 0; outcome.signal_came_late && tries < 20; ++tries) {
             outcome = run_through_pipe(folder, LONGEST_LOW_PASS, c.prepare, c.signal);
         }
+        if (outcome.exit_status == 77) continue;  // no mount namespace of its own here
         if (c.message != nullptr) {
             EXPECT_EQ(outcome.exit_status, 1) << c.message;
             EXPECT_EQ(outcome.errors, std::string("fir_design: ") + c.message + "\n");
