@@ -7,6 +7,10 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.support.ui import WebDriverWait
 
+# Seconds a wait for what the page shows may take before it fails: long, for
+# a loaded machine; a passing test waits only as long as the page takes.
+PATIENCE = 120
+
 
 def open_page(page, downloads=None, width=1200, height=1400):
     """A browser showing the page file, once its module has loaded; files it
@@ -21,7 +25,8 @@ def open_page(page, downloads=None, width=1200, height=1400):
         options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
                                                   "download.prompt_for_download": False})
     browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    browser.set_script_timeout(PATIENCE)
     browser.get(pathlib.Path(page).resolve().as_uri())
-    WebDriverWait(browser, 20).until(
+    WebDriverWait(browser, PATIENCE).until(
         lambda b: b.execute_script("return document.body.dataset.ready === 'true'"))
     return browser

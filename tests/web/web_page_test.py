@@ -17,7 +17,6 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 import numpy
@@ -38,6 +37,9 @@ PROMPTS = {"rate": "What is the sample frequency?", "cutoff": "What is the cutof
            "attenuation": "What is the stop band attenuation?",
            "count": "How many coefficients do you want? (less than or equal to 2049)"}
 TYPE_LABELS = {"L": "Low Pass", "H": "High Pass", "B": "Band Pass"}
+# How long a wait for what the page shows may take before it fails: long, for a loaded machine;
+# a passing test waits only as long as the page takes.
+PATIENCE = headless_browser.PATIENCE
 
 
 def console(answers):
@@ -173,7 +175,7 @@ class Page(unittest.TestCase):
         self.browser.execute_cdp_cmd("Browser.grantPermissions", {"permissions": ["clipboardReadWrite",
                                                                                 "clipboardSanitizedWrite"]})
         self.browser.find_element(By.ID, "copy-file").send_keys(Keys.ENTER)
-        WebDriverWait(self.browser, 5).until(lambda b: self.shown("file") and "Copied." in self.shown("file"))
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: self.shown("file") and "Copied." in self.shown("file"))
         self.assertEqual(self.browser.execute_async_script("navigator.clipboard.readText().then(arguments[0])"), expected)
         self.browser.find_element(By.ID, "cmsis-header").send_keys(Keys.CONTROL + "a")
         self.assertEqual(self.browser.execute_script("return getSelection().toString()"),
@@ -182,10 +184,7 @@ class Page(unittest.TestCase):
             self.browser.find_element(By.XPATH, "//select[@id='line-ends']/option[text()='%s']" % line_ends).click()
             self.browser.find_element(By.ID, "download").click()
             path = os.path.join(self.downloads, "filter_coefficients.c")
-            for _ in range(100):
-                if os.path.exists(path):
-                    break
-                time.sleep(0.1)
+            WebDriverWait(self.browser, PATIENCE).until(lambda b: os.path.exists(path))
             with open(path, "rb") as downloaded:
                 self.assertEqual(downloaded.read(), text.encode(), line_ends)
             os.remove(path)
@@ -303,7 +302,7 @@ class Page(unittest.TestCase):
         zoom()
         self.assertLess(shown()[1] - shown()[0], 20000)
         ActionChains(self.browser).double_click(plot).perform()
-        WebDriverWait(self.browser, 5).until(lambda b: shown() == [0, 24000])
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: shown() == [0, 24000])
         zoom()
         self.browser.find_element(By.ID, "reset-zoom").click()
         self.assertEqual(shown(), [0, 24000])
@@ -314,14 +313,14 @@ class Page(unittest.TestCase):
         gains = lambda: self.browser.execute_script("return window.responsePlot.shownGains()")  # noqa: E731
         ActionChains(self.browser).move_to_element_with_offset(plot, 0, -100).click_and_hold() \
             .move_by_offset(0, 60).release().perform()
-        WebDriverWait(self.browser, 5).until(lambda b: gains()[1] - gains()[0] < 40)
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: gains()[1] - gains()[0] < 40)
         self.browser.find_element(By.ID, "zoom-pass-band").send_keys(Keys.ENTER)
         self.assertLess(gains()[1] - gains()[0], 0.1)
         self.assertLess(shown()[1], 1000)
         # A pan stays within 0 Hz and half the rate; "log" starts at the first bin above 0 Hz.
         ActionChains(self.browser).key_down(Keys.SHIFT).move_to_element(plot).click_and_hold() \
             .move_by_offset(300, 0).release().key_up(Keys.SHIFT).perform()
-        WebDriverWait(self.browser, 5).until(lambda b: shown()[0] >= 0)
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: shown()[0] >= 0)
         self.browser.find_element(By.ID, "reset-zoom").click()
         self.browser.find_element(By.ID, "log-frequency").click()
         self.assertGreater(shown()[0], 0)
@@ -391,7 +390,7 @@ class Page(unittest.TestCase):
 
     def settled(self):
         """Waits until the status line has spoken for the last edit."""
-        WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.getElementById('status')"
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: b.execute_script("return document.getElementById('status')"
                                                                          ".dataset.settled === 'true'"))
         return self.shown("status")
 
@@ -427,7 +426,7 @@ class Page(unittest.TestCase):
     def test_the_layout_holds_still_and_a_phone_needs_no_sideways_scroll(self):
         self.addCleanup(self.emulate)
         self.browser.refresh()
-        WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: b.execute_script("return document.body.dataset.ready"))
         top = lambda: self.browser.execute_script(  # noqa: E731
             "return document.getElementById('cutoff').getBoundingClientRect().top + scrollY")
         for width in (None, 375):
@@ -606,7 +605,7 @@ class Page(unittest.TestCase):
             self.assertEqual(self.browser.execute_script("return history.length"), entries)  # none added
             self.browser.get("about:blank")
             self.browser.get(pathlib.Path(PAGE).as_uri() + link)
-            WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+            WebDriverWait(self.browser, PATIENCE).until(lambda b: b.execute_script("return document.body.dataset.ready"))
             self.assertEqual(self.shown("coefficient-text"), text, answers)
             self.assertEqual(self.browser.execute_script("return refusalsShown(window.designModule)"), refusals)
             self.assertEqual(self.checked_type(), answers[1])
@@ -615,7 +614,7 @@ class Page(unittest.TestCase):
         broken = "#rate=%E0%A4%A&type=Q&cutoff=%ZZ&attenuation=60&taps=101&target=q16"
         self.browser.get("about:blank")
         self.browser.get(pathlib.Path(PAGE).as_uri() + broken)
-        WebDriverWait(self.browser, 20).until(lambda b: b.execute_script("return document.body.dataset.ready"))
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: b.execute_script("return document.body.dataset.ready"))
         self.browser.execute_async_script("setTimeout(arguments[0], 0)")
         self.assertEqual(self.shown("sample-rate-refusal"), refusal_of(["%E0%A4%A"]))
         self.assertEqual(self.shown("filter-type-refusal"), "this link's value could not be read")
@@ -624,14 +623,14 @@ class Page(unittest.TestCase):
 
     def test_the_shortest_length_is_found_on_the_integers_and_used(self):
         width = self.field("What transition width do you need?")
-        wait = lambda: WebDriverWait(self.browser, 20).until(  # noqa: E731
+        wait = lambda: WebDriverWait(self.browser, PATIENCE).until(  # noqa: E731
             lambda b: not self.shown("shortest-length").startswith("searching"))
         self.type_answers(["48000", "B", "3000", "6000", "80", "101"])
         self.retype(width, "600")
         wait()
         self.assertIn("no length up to 2049 reaches 80 dB", self.shown("shortest-length"))
         self.assertIn("the most any reaches is 61.62 dB, at 380 taps", self.shown("shortest-length"))
-        WebDriverWait(self.browser, 60).until(lambda b: "(q15-optimized)" in self.shown("other-targets"))
+        WebDriverWait(self.browser, PATIENCE).until(lambda b: "(q15-optimized)" in self.shown("other-targets"))
         self.assertEqual(re.findall(r"\((q31|f32)\) reach it at (\d+) taps", self.shown("other-targets")),
                          [("f32", "418"), ("q31", "418")])
         # Floats reach it: the 16 bits set the floor. The figures say how far short the table falls, and what reaches it.
