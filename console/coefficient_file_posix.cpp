@@ -261,6 +261,23 @@ int copy_beside(int original, off_t size, const Path& place, Path& copy)
     return error;
 }
 
+// Copies the file open on `original` into the folder `place` ("": the
+// target's own), noting where and why where it cannot.
+int copy_into(int original, off_t size, const Path& target, const char* place, Path& copy)
+{
+    Path in_place{};
+    std::snprintf(in_place.text, sizeof in_place.text, "%s/x", place);
+    const int error = copy_beside(original, size, *place == '\0' ? target : in_place, copy);
+    if (error != 0) {
+        // The folder as the error line names it: the place, or the target's without its last slash.
+        const int prefix = folder_prefix(target.text);
+        const char* const folder = *place != '\0' ? place : prefix > 1 ? target.text : prefix == 1 ? "/" : ".";
+        const int length = *place != '\0' ? PATH_MAX : prefix > 1 ? prefix - 1 : 1;
+        std::snprintf(copy_failure, sizeof copy_failure, "%.*s: %s", length, folder, std::strerror(error));
+    }
+    return error;
+}
+
 // Puts a whole copy of the `size` bytes of the file at `target` in a new
 // file of mode 0600 and syncs it: beside the target, or, where the folder
 // cannot take it or keeps its names, in the folder TMPDIR names, else in
@@ -281,16 +298,8 @@ int keep_copy(const Path& target, off_t size, bool beside, Path& copy)
                                   P_tmpdir};
     int error = NO_COPY_KEPT;
     for (const char* place : places) {
-        if (place == nullptr || error == 0) {
-            continue;
-        }
-        Path beside_place{};
-        std::snprintf(beside_place.text, sizeof beside_place.text, "%s/x", place);
-        error = copy_beside(original, size, *place == '\0' ? target : beside_place, copy);
-        if (error != 0) {
-            const int prefix = folder_prefix(target.text);
-            std::snprintf(copy_failure, sizeof copy_failure, "%.*s: %s", *place != '\0' ? PATH_MAX : prefix > 1 ? prefix - 1 : 1,
-                          *place != '\0' ? place : prefix > 1 ? target.text : prefix == 1 ? "/" : ".", std::strerror(error));
+        if (place != nullptr && error != 0) {
+            error = copy_into(original, size, target, place, copy);
         }
     }
     close(original);

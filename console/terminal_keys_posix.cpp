@@ -230,6 +230,26 @@ bool rejoin_terminal()
     return changed;
 }
 
+// After a continuation: takes the terminal back, and says whether the run
+// has returned to the foreground where the screen may have changed. One
+// return, however many continuations came (bg, then fg), is one true; and
+// only after a stop, or where another program had the terminal. A SIGCONT
+// alone, or a SIGSTOP and SIGCONT from elsewhere, left the question where
+// it stands. Continued in the background (bg), the key read stops the run
+// until fg, whose continuation is the return.
+bool returned_to_changed_screen()
+{
+    resumed = 0;
+    const bool mode_changed = rejoin_terminal();
+    if (!run_has_terminal()) {
+        return false;
+    }
+    resumed = 0;
+    const bool changed = stopped != 0 || mode_changed;
+    stopped = 0;
+    return changed;
+}
+
 // How a read that gave no byte ends the answers: a read of 0 bytes, or EIO
 // on a terminal whose other side is gone, is a hang-up and so the end of
 // the input; any other error is a failure.
@@ -371,27 +391,10 @@ bool begin_key_reading(int terminal_fd)
 AnswerStatus read_terminal_key(TerminalKey* key)
 {
     for (;;) {
-        if (resumed != 0) {
-            resumed = 0;
-            const bool mode_changed = rejoin_terminal();
-            if (!run_has_terminal()) {
-                // Continued in the background (bg): the key read stops the
-                // run until fg, whose continuation is the return to show.
-                continue;
-            }
-            // One return to the foreground, however many continuations came
-            // (bg, then fg), is shown once; and only where the screen may
-            // have changed: after a stop, or where another program had the
-            // terminal. A SIGCONT alone, or a SIGSTOP and SIGCONT from
-            // elsewhere, left the question where it stands.
-            resumed = 0;
-            const bool shown_again = stopped != 0 || mode_changed;
-            stopped = 0;
-            if (shown_again) {
-                resized = 0;  // the question is shown again anyway
-                *key = {KeyRole::Resumed, 0};
-                return AnswerStatus::Accepted;
-            }
+        if (resumed != 0 && returned_to_changed_screen()) {
+            resized = 0;  // the question is shown again anyway
+            *key = {KeyRole::Resumed, 0};
+            return AnswerStatus::Accepted;
         }
         if (resized != 0) {
             resized = 0;
