@@ -168,8 +168,9 @@ def table_attenuations(browser, answers, width):
                                   answers, width)
 
 
-def summary(values):
-    return "median %.2f, least %.2f over %d" % (statistics.median(values), min(values), len(values))
+def summary(values, unit):
+    return "median %.2f %s, least %.2f %s, over %d designs" % (statistics.median(values), unit, min(values), unit,
+                                                               len(values))
 
 
 def main():
@@ -201,16 +202,16 @@ def main():
                                                                        max(optimizations)))
     # What rounding and optimizing gain: at Kaiser's length, and in the lengths found.
     finite = [a for a in attenuations if all(x is not None and abs(x) != float("inf") for x in a)]
-    print("at Kaiser's length, rounded over truncated: %s dB" % summary([r - t for t, r, _ in finite]))
-    print("at Kaiser's length, optimized over rounded: %s dB" % summary([o - r for _, r, o in finite]))
+    print("at Kaiser's length, rounded over truncated: %s" % summary([r - t for t, r, _ in finite], "dB"))
+    print("at Kaiser's length, optimized over rounded: %s" % summary([o - r for _, r, o in finite], "dB"))
     lengths = {target: [int(m.group(1)) if (m := re.match(r"(\d+) taps", run[2][2])) else 0 for run in runs]
                for target, runs in random_runs.items()}
     for target in ("q15-rounded", "q15-optimized"):
         found = [(q15, other) for q15, other in zip(lengths["q15"], lengths[target]) if q15 and other]
-        print("lengths found, %s against the console's: %s taps fewer, %s %% fewer; %d of %d designs reach the need "
+        print("lengths found, %s against the console's: %s; %s; %d of %d designs reach the need "
               "with it, %d with the console's" % (
-                  target, summary([q15 - other for q15, other in found]),
-                  summary([100 * (q15 - other) / q15 for q15, other in found]),
+                  target, summary([q15 - other for q15, other in found], "taps fewer"),
+                  summary([100 * (q15 - other) / q15 for q15, other in found], "% fewer"),
                   sum(1 for x in lengths[target] if x), len(designs), sum(1 for x in lengths["q15"] if x)))
     every = [result for _, _, result in searches + [run for runs in random_runs.values() for run in runs]]
     slowest = max(took for _, _, (took, _, _, _, _) in [run for target, runs in random_runs.items()
