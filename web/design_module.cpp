@@ -223,9 +223,12 @@ LengthSearchState search_state;
 ResponseScratch search_scratch;
 bool search_started = false;
 
-// The bands the optimized table is judged on: those of the typed transition
-// width, as the search judges it, or Kaiser's for the length and
-// attenuation where no width is typed or it leaves no stop band.
+// The bands every table is measured on, the plot shades and the optimized
+// table is judged on: those of the typed transition width, as the search
+// judges a length, or Kaiser's for the length and attenuation where no
+// width is typed or it leaves no stop band. One set, so that no figure
+// contradicts the search, and the optimized table, made for these bands, is
+// never shown as worse than the rounded one.
 DesignBands judged_bands()
 {
     if (accepted(TRANSITION_WIDTH)) {
@@ -401,16 +404,13 @@ EXPORT(update) bool update()
     ready = format_coefficient_text(design, arrays.coefficients, text);
     const int count = design.number_of_coefficients;
     target_fractions(target, arrays, count, table);
-    bands = design_bands(design);
-    if (target == Target::Q15_OPTIMIZED) {
-        const DesignBands judged = judged_bands();
-        if (judged.stop_count > 0) {
-            optimize_table(display_optimizer, table, count, judged, response_scratch);
-            table = display_optimizer.table;
-        }
+    bands = judged_bands();
+    if (target == Target::Q15_OPTIMIZED && bands.stop_count > 0) {
+        optimize_table(display_optimizer, table, count, bands, response_scratch);
+        table = display_optimizer.table;
     }
     ready = ready && format_table_text(count);
-    measure_response(design, table, response_scratch, gain_db, figures);
+    measure_response(design, bands, table, response_scratch, gain_db, figures);
     facts = fixed_point_facts(target, table, count);
     write_cmsis_files(count);
     return ready;

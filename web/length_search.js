@@ -94,8 +94,7 @@ function searchShortestLength(module, settled) {
       use.textContent = `Use ${result.shortest} taps`;
       use.dataset.taps = result.shortest;
       use.hidden = false;
-      showWhatReaches(`${result.shortest} taps of these ${chosen.numbers} reach it over the bands of the `
-        + "transition width typed");
+      showWhatReaches(`${result.shortest} taps of these ${chosen.numbers} reach it`);
       settled();
       return;
     }

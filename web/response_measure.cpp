@@ -242,8 +242,8 @@ BandGains edge_band_gains(const TapFractions& taps, int count, const DesignBands
     return edges;
 }
 
-void measure_response(const FilterDesign& design, const TapFractions& taps, ResponseScratch& scratch,
-                      double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
+void measure_response(const FilterDesign& design, const DesignBands& bands, const TapFractions& taps,
+                      ResponseScratch& scratch, double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures)
 {
     const int count = design.number_of_coefficients;
     spectrum_gains(taps, count, scratch.spectrum, scratch.gains);
@@ -252,7 +252,6 @@ void measure_response(const FilterDesign& design, const TapFractions& taps, Resp
         gain_db[k] = to_db(gains[k]);
     }
 
-    const DesignBands bands = design_bands(design);
     const double worst = worst_stop_gain(taps, count, gains, bands);
     figures.achieved_attenuation = bands.stop_count > 0 ? -to_db(worst) : NOT_A_FIGURE;
     const bool has_pass_band = bands.pass_low < bands.pass_high;

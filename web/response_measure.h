@@ -99,8 +99,9 @@ BandGains sample_band_gains(const TapFractions& taps, int count, const DesignBan
 BandGains edge_band_gains(const TapFractions& taps, int count, const DesignBands& bands);
 
 // Fills gain_db[0 .. RESPONSE_POINTS - 1] with the gain in dB at
-// k / SPECTRUM_SIZE cycles per sample, and `figures` for the design.
-void measure_response(const FilterDesign& design, const TapFractions& taps, ResponseScratch& scratch,
-                      double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures);
+// k / SPECTRUM_SIZE cycles per sample, and `figures` for the design, its
+// attenuation and pass band measured over `bands`.
+void measure_response(const FilterDesign& design, const DesignBands& bands, const TapFractions& taps,
+                      ResponseScratch& scratch, double (&gain_db)[RESPONSE_POINTS], ResponseFigures& figures);
 
 #endif

@@ -649,6 +649,7 @@ class Page(unittest.TestCase):
                         self.shown("shortest-length"))
         self.browser.find_element(By.ID, "use-shortest").send_keys(Keys.ENTER)
         self.assertEqual(self.shown("coefficient-text"), console(answers[:-1] + ["191"])[0])
+        self.assertEqual(self.shown("achieved-attenuation"), "60.0 dB")  # the figures measure the search's bands
         self.assertEqual(self.browser.switch_to.active_element.get_attribute("id"), "coefficient-count")
         # The optimized integers: fewer taps than the rounded ones (149), and the lengths the optimizer tried.
         self.addCleanup(self.choose_target, "q15")
@@ -658,6 +659,10 @@ class Page(unittest.TestCase):
         wait()
         self.assertRegex(self.shown("shortest-length"), r"^147 taps: their optimized 16-bit integers reach 65\.\d\d dB; "
                          r"the optimizer tried every length from \d+ up")
+        # At 101 taps, too few for the width, the optimized integers still show more than the rounded ones.
+        optimized = float(self.shown("achieved-attenuation").split()[0])
+        self.choose_target("q15-rounded")
+        self.assertLess(float(self.shown("achieved-attenuation").split()[0]), optimized)
         self.retype(width, "")
 
     def test_the_labels_are_in_the_page_itself(self):
